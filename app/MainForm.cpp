@@ -1,0 +1,656 @@
+#include "app/MainForm.h"
+
+#include "app/Application.h"
+#include "app/core/Error.h"
+#include "app/core/Paths.h"
+#include "app/ui/Dialogs.h"
+#include "resources/DefaultTexture.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace folivex {
+
+namespace {
+
+QAction* AddItem(QMenu* menu, const char* caption, QObject* owner = nullptr) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    if (owner)
+        a->setParent(owner);
+    return a;
+}
+
+QAction* AddButton(QToolBar* bar, const char* hint, const char* text = nullptr) {
+    QAction* a = bar->addAction(text ? QString::fromUtf8(text) : QString::fromUtf8(hint));
+    a->setToolTip(QString::fromUtf8(hint));
+    a->setStatusTip(QString::fromUtf8(hint));
+    return a;
+}
+
+QActionGroup* Exclusive(QObject* owner, std::initializer_list<QAction*> actions) {
+    auto* g = new QActionGroup(owner);
+    g->setExclusive(true);
+    for (QAction* a : actions) {
+        a->setCheckable(true);
+        g->addAction(a);
+    }
+    return g;
+}
+
+} // namespace
+
+TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+    setObjectName(QStringLiteral("frmFXMainForm"));
+    setWindowTitle(QStringLiteral("Folivex"));
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPixelSize(12);
+    setFont(f);
+    BuildMenus();
+    BuildPopupMenus();
+    BuildToolbars();
+    BuildClientArea();
+    BuildStatusPanel();
+    texture_ = DefaultTexture();
+}
+
+TfrmFXMainForm::~TfrmFXMainForm() = default;
+
+void TfrmFXMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    mniFile = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    msiAJVOpen = AddItem(mniFile, "開く(&O)");
+    msiAJVSave = AddItem(mniFile, "保存(&S)");
+    msiAJVClose = AddItem(mniFile, "閉じる");
+    msiAJVClose->setEnabled(false);
+    mniFile->addSeparator();
+    msiExit = AddItem(mniFile, "Folivexの終了(&X)");
+
+    mniView = bar->addMenu(QStringLiteral("表示(&V)"));
+    msiView = AddItem(mniView, "ﾋﾞｭｰ(&V)");
+    msiView->setShortcut(Qt::Key_F2);
+    Contents1 = AddItem(mniView, "目次(&C)");
+    Contents1->setShortcut(Qt::Key_F3);
+    msiSep1 = mniView->addSeparator();
+    msiSep1->setVisible(false);
+    msiFTVOpen = AddItem(mniView, "ﾌｫﾙﾀﾞﾂﾘｰを開く");
+    msiFTVOpen->setCheckable(true);
+    msiFTVOpen->setChecked(true);
+    msiFTVOpen->setVisible(false);
+
+    mniEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+    msiMkThumCa = AddItem(mniEdit, "ｻﾑﾈｲﾙｷｬｯｼｭを作成(&T)");
+    mniEdit->addSeparator();
+    msiAdd = AddItem(mniEdit, "画像の追加(&A)");
+    edtDelete = AddItem(mniEdit, "画像の削除(&D)");
+    mniEdit->addSeparator();
+    msiAllClear = AddItem(mniEdit, "全て削除(&C)");
+
+    mniOperation = bar->addMenu(QStringLiteral("操作(&O)"));
+    msiNext = AddItem(mniOperation, "次ページ(&N)");
+    msiPrev = AddItem(mniOperation, "前ページ(&P)");
+    mniOperation->addSeparator();
+    msiAutoChange = mniOperation->addMenu(QStringLiteral("自動ページめくり(&A)"));
+    msiLAutoChange = AddItem(msiAutoChange, "→右めくり(&R)");
+    msiRAutoChange = AddItem(msiAutoChange, "← 左めくり(&L)");
+    msiAutoChange->addSeparator();
+    msiAutoStop = AddItem(msiAutoChange, "自動ページめくり終了(&S)");
+
+    mniOther = bar->addMenu(QStringLiteral("その他(&E)"));
+    msiConfig = AddItem(mniOther, "環境設定(&C)");
+
+    mniWindow = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    msiAllDisp = AddItem(mniWindow, "全画面表示(&A)");
+    msiAllDisp->setCheckable(true);
+    mniWindow->addSeparator();
+    msiHideAllToolBar = AddItem(mniWindow, "全ﾂｰﾙﾊﾞｰを隠す(&H)");
+    msiHideAlbumFileBar = AddItem(mniWindow, "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを隠す(&F)");
+    msiHideBasicBar = AddItem(mniWindow, "基本ツールバーを隠す(&B)");
+    msiHideAlbumConfBar = AddItem(mniWindow, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)");
+    mniWindow->addSeparator();
+    msiHideStatusBar = AddItem(mniWindow, "ステータスバーを隠す(&S)");
+    msiHideStatusBar->setCheckable(true);
+
+    mniHelp = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    msiViewHelp = AddItem(mniHelp, "目次");
+    mniHelp->addSeparator();
+    msiVersion = AddItem(mniHelp, "バージョン情報(&V)");
+
+    connect(msiExit, &QAction::triggered, this, &TfrmFXMainForm::msiExitClick);
+    connect(msiView, &QAction::triggered, this, &TfrmFXMainForm::msiViewClick);
+    connect(Contents1, &QAction::triggered, this, &TfrmFXMainForm::msiContentsClick);
+    connect(msiFTVOpen, &QAction::triggered, this, &TfrmFXMainForm::msiFTVOpenClick);
+    connect(msiConfig, &QAction::triggered, this, &TfrmFXMainForm::msiConfigClick);
+    connect(msiAllDisp, &QAction::triggered, this, [this] { msiAllDispClick(!msiAllDisp->isChecked()); });
+    connect(msiHideAllToolBar, &QAction::triggered, this,
+            &TfrmFXMainForm::msiHideAllToolBarClick);
+    connect(msiHideAlbumFileBar, &QAction::triggered, this,
+            &TfrmFXMainForm::msiHideAlbumFileBarClick);
+    connect(msiHideBasicBar, &QAction::triggered, this, &TfrmFXMainForm::msiHideBasicBarClick);
+    connect(msiHideAlbumConfBar, &QAction::triggered, this,
+            &TfrmFXMainForm::msiHideAlbumConfBarClick);
+    connect(msiHideStatusBar, &QAction::triggered, this,
+            &TfrmFXMainForm::msiHideStatusBarClick);
+    connect(msiViewHelp, &QAction::triggered, this, &TfrmFXMainForm::msiViewHelpClick);
+    connect(msiVersion, &QAction::triggered, this, &TfrmFXMainForm::msiVersionClick);
+}
+
+void TfrmFXMainForm::BuildPopupMenus() {
+    auto build = [this](QMenu*& menu, QAction*& bilinear, QAction*& autoChange,
+                        const char* autoCaption, QAction*& autoStop, QAction*& allDisp,
+                        QAction*& close) {
+        menu = new QMenu(this);
+        bilinear = AddItem(menu, "きれいに表示(&B)");
+        menu->addSeparator();
+        autoChange = AddItem(menu, autoCaption);
+        autoStop = AddItem(menu, "停止(&S)");
+        menu->addSeparator();
+        allDisp = AddItem(menu, "全画面表示(&A)");
+        allDisp->setCheckable(true);
+        menu->addSeparator();
+        close = AddItem(menu, "閉じる(&X)");
+        connect(close, &QAction::triggered, this, &TfrmFXMainForm::msiExitClick);
+    };
+    build(ppmRPoPMenu, ppmRBilinear, ppmRAutoChange, "自動ページめくり→", ppmRAutoStop,
+          ppmRAllDisp, ppmRClose);
+    build(ppmLPoPMenu, ppmLBilinear, ppmLAutoChange, "←自動ページめくり", ppmLAutoStop,
+          ppmLAllDisp, ppmLClose);
+    connect(ppmRAllDisp, &QAction::triggered, this, [this] { msiAllDispClick(!ppmRAllDisp->isChecked()); });
+    connect(ppmLAllDisp, &QAction::triggered, this, [this] { msiAllDispClick(!ppmLAllDisp->isChecked()); });
+}
+
+void TfrmFXMainForm::BuildToolbars() {
+    tlbAlbumFileBar = addToolBar(QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙ"));
+    tlbAlbumFileBar->setObjectName(QStringLiteral("tlbAlbumFileBar"));
+    spbOpen = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを開く", "開く");
+    spbClose = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを閉じる", "閉じる");
+    spbClose->setEnabled(false);
+    spbViewFolder = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙﾌｫﾙﾀﾞの参照", "参照");
+    tlbAlbumFileBar->addSeparator();
+    spbSave = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙの作成/保存", "保存");
+
+    tlbBasicBar = addToolBar(QStringLiteral("基本"));
+    tlbBasicBar->setObjectName(QStringLiteral("tlbBasicBar"));
+    tlbBasicBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    spbView = AddButton(tlbBasicBar, "画像の閲覧", "ビュー");
+    spbContents = AddButton(tlbBasicBar, "閲覧画像の選択とコメント付加", "目次");
+    Exclusive(this, {spbView, spbContents});
+    spbView->setChecked(true);
+
+    tlbAlbumConfBar = addToolBar(QStringLiteral("ｱﾙﾊﾞﾑ設定"));
+    tlbAlbumConfBar->setObjectName(QStringLiteral("tlbAlbumConfBar"));
+    spbConfig = AddButton(tlbAlbumConfBar, "環境設定");
+    tlbAlbumConfBar->addSeparator();
+    spb2Spilit = AddButton(tlbAlbumConfBar, "2分割ﾓｰﾄﾞ", "2分割");
+    spb4Spilit = AddButton(tlbAlbumConfBar, "4分割ﾓｰﾄﾞ", "4分割");
+    Exclusive(this, {spb2Spilit, spb4Spilit});
+    spb2Spilit->setChecked(true);
+    tlbAlbumConfBar->addSeparator();
+    spbRightOpen = AddButton(tlbAlbumConfBar, "右開き");
+    spbLeftOpen = AddButton(tlbAlbumConfBar, "左開き");
+    Exclusive(this, {spbRightOpen, spbLeftOpen});
+    spbRightOpen->setChecked(true);
+    tlbAlbumConfBar->addSeparator();
+    spbNormalImage = AddButton(tlbAlbumConfBar, "通常描画");
+    spbClearImage = AddButton(tlbAlbumConfBar, "きれいに描画");
+    Exclusive(this, {spbNormalImage, spbClearImage});
+    spbNormalImage->setChecked(true);
+    tlbAlbumConfBar->addSeparator();
+    spbWriteTitle = AddButton(tlbAlbumConfBar, "ﾀｲﾄﾙを変更", "ﾀｲﾄﾙ");
+
+    connect(spbView, &QAction::triggered, this, &TfrmFXMainForm::msiViewClick);
+    connect(spbContents, &QAction::triggered, this, &TfrmFXMainForm::msiContentsClick);
+    connect(spbConfig, &QAction::triggered, this, &TfrmFXMainForm::msiConfigClick);
+
+    ConnectToolbarClose(tlbAlbumFileBar, msiHideAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
+    ConnectToolbarClose(tlbBasicBar, msiHideBasicBar, "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+    ConnectToolbarClose(tlbAlbumConfBar, msiHideAlbumConfBar, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
+}
+
+// A toolbar the user closes himself (its context menu or float close box) reports it, so
+// the menu item offers to show it again.
+void TfrmFXMainForm::ConnectToolbarClose(QToolBar* bar, QAction* item, const char* hidden) {
+    connect(bar->toggleViewAction(), &QAction::toggled, this, [item, hidden](bool visible) {
+        if (!visible)
+            item->setText(QString::fromUtf8(hidden));
+    });
+}
+
+void TfrmFXMainForm::BuildClientArea() {
+    pnlBase = new QWidget(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    imgBase = new QLabel(pnlBase);
+    imgBase->setObjectName(QStringLiteral("imgBase"));
+    imgBaseTexture = new QLabel(pnlBase);
+    imgBaseTexture->setScaledContents(true);
+    imgBaseTexture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ntbBase = new QStackedWidget(pnlBase);
+    viewPage = new QWidget;
+    imgLeftPage = new QLabel(viewPage);
+    imgRightPage = new QLabel(viewPage);
+    imgLeftPage->setContextMenuPolicy(Qt::CustomContextMenu);
+    imgRightPage->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(imgLeftPage, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { ppmLPoPMenu->popup(imgLeftPage->mapToGlobal(p)); });
+    connect(imgRightPage, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { ppmRPoPMenu->popup(imgRightPage->mapToGlobal(p)); });
+    contentsPage = new QWidget;
+    ntbBase->addWidget(viewPage);
+    ntbBase->addWidget(contentsPage);
+    setCentralWidget(pnlBase);
+}
+
+void TfrmFXMainForm::BuildStatusPanel() {
+    pnlStatus = new QWidget(this);
+    auto* row = new QHBoxLayout(pnlStatus);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(2);
+    spdSearch = new QToolButton(pnlStatus);
+    spdSearch->setText(QStringLiteral("検索"));
+    spdSearch->setCheckable(true);
+    edtSearch = new QLineEdit(pnlStatus);
+    spbSDown = new QToolButton(pnlStatus);
+    spbSDown->setText(QStringLiteral("▼"));
+    spbSUp = new QToolButton(pnlStatus);
+    spbSUp->setText(QStringLiteral("▲"));
+    scbStatus = new QScrollBar(Qt::Horizontal, pnlStatus);
+    scbStatus->setMinimum(1);
+    scbStatus->setMaximum(1);
+    stbPanel0 = new QLabel(pnlStatus);
+    stbPanel0->setFixedWidth(100);
+    stbPanel0->setAlignment(Qt::AlignCenter);
+    stbPanel0->setFrameShape(QFrame::Panel);
+    stbPanel0->setFrameShadow(QFrame::Sunken);
+    stbPanel1 = new QLabel(pnlStatus);
+    stbPanel1->setFrameShape(QFrame::Panel);
+    stbPanel1->setFrameShadow(QFrame::Sunken);
+    row->addWidget(spdSearch);
+    row->addWidget(edtSearch, 1);
+    row->addWidget(spbSDown);
+    row->addWidget(spbSUp);
+    row->addWidget(scbStatus, 1);
+    row->addWidget(stbPanel0);
+    row->addWidget(stbPanel1, 1);
+    pnlStatus->setFixedHeight(25);
+    statusBar()->addWidget(pnlStatus, 1);
+    statusBar()->setSizeGripEnabled(false);
+}
+
+QString TfrmFXMainForm::StatusPanelText(int panel) const {
+    return panel == 0 ? stbPanel0->text() : stbPanel1->text();
+}
+
+void TfrmFXMainForm::FormCreate() {
+    state_ = AlbumState{};
+    ini_ = std::make_unique<IniFile>((options_.dataFolder + QStringLiteral("Folmo.INI"))
+                                         .toUtf8()
+                                         .toStdString());
+    settings_ = ReadSettings(*ini_);
+    ppmRAllDisp->setChecked(settings_.maxOpen);
+    ppmLAllDisp->setChecked(settings_.maxOpen);
+    state_.pictureFolder = settings_.pictureFolder;
+    state_.page.openMode = settings_.openMode;
+    state_.page.splitMode = settings_.splitMode;
+    state_.coverColor = settings_.coverColor;
+    state_.pageColor = settings_.pageColor;
+    state_.clearImage = settings_.clearImage;
+    state_.rate = settings_.rate;
+    state_.acInterval = settings_.acInterval;
+
+    if (!settings_.textureFName.empty()) {
+        if (FileExists(settings_.textureFName)) {
+            QImage t(QString::fromStdString(settings_.textureFName));
+            if (!t.isNull())
+                texture_ = t.convertToFormat(QImage::Format_RGB888);
+        } else {
+            AppDialogs().Warning(QStringLiteral(
+                "指定された背景ファイルが見つかりません。デフォルトに戻します。"));
+            settings_.textureFName.clear();
+        }
+    }
+    imgBaseTexture->setPixmap(QPixmap::fromImage(texture_));
+
+    int sw = options_.screenWidth, sh = options_.screenHeight;
+    if (sw <= 0 || sh <= 0) {
+        QRect s = QGuiApplication::primaryScreen()->geometry();
+        sw = s.width();
+        sh = s.height();
+    }
+    WindowBounds b = CentredStartBounds(sw, sh);
+    setGeometry(b.left, b.top, b.width, b.height);
+
+    stbPanel1->setText(QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し"));
+    ntbBase->setCurrentIndex(0);
+    state_.page.currentPage = PageModel::kFrontCover;
+    DrawFrontCover();
+
+    const std::string data = options_.dataFolder.toUtf8().toStdString();
+    EnsureFolder(data + "AJVs");
+    EnsureFolder(data + "Cache");
+}
+
+void TfrmFXMainForm::FormClose() {
+    settings_.pictureFolder = state_.pictureFolder;
+    settings_.maxOpen = ppmRAllDisp->isChecked();
+    settings_.openMode = state_.page.openMode;
+    settings_.splitMode = state_.page.splitMode;
+    settings_.coverColor = state_.coverColor;
+    settings_.pageColor = state_.pageColor;
+    settings_.clearImage = state_.clearImage;
+    settings_.rate = state_.rate;
+    settings_.acInterval = state_.acInterval;
+    WriteSettings(*ini_, settings_);
+}
+
+void TfrmFXMainForm::closeEvent(QCloseEvent* event) {
+    // A settings file that cannot be written is reported, but never keeps the user from
+    // leaving the program.
+    try {
+        FormClose();
+    } catch (const Error& e) {
+        Application::ReportError(e);
+    }
+    event->accept();
+}
+
+void TfrmFXMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmFXMainForm::FormShow() {
+    const QString first = options_.arguments.value(0);
+    if (!first.isEmpty()) {
+        try {
+            LoadAlbumFile(first);
+        } catch (const std::exception& e) {
+            Application::ReportError(e);
+        }
+    }
+    stbPanel1->setText(QString::fromStdString(state_.pictureFolder));
+    scbStatus->show();
+    edtSearch->hide();
+    spbSDown->hide();
+    spbSUp->hide();
+    ApplyModeButtons();
+    mniOperation->menuAction()->setVisible(true);
+    mniEdit->menuAction()->setVisible(false);
+    UpdatePageCounter();
+}
+
+void TfrmFXMainForm::ApplyModeButtons() {
+    (state_.page.splitMode != 0 ? spb4Spilit : spb2Spilit)->setChecked(true);
+    (state_.page.openMode != 0 ? spbRightOpen : spbLeftOpen)->setChecked(true);
+    (state_.clearImage ? spbClearImage : spbNormalImage)->setChecked(true);
+}
+
+void TfrmFXMainForm::SetModeButtonsEnabled(bool enabled) {
+    for (QAction* a :
+         {spb2Spilit, spb4Spilit, spbRightOpen, spbLeftOpen, spbNormalImage, spbClearImage})
+        a->setEnabled(enabled);
+}
+
+void TfrmFXMainForm::RestoreFullScreen() {
+    if (!ppmRAllDisp->isChecked())
+        return;
+    ppmRAllDisp->setChecked(false);
+    ppmLAllDisp->setChecked(false);
+    msiAllDispClick(ppmRAllDisp->isChecked());
+}
+
+void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!albumPath || albumPath->isEmpty())
+        return;
+    try {
+        LoadAlbumFile(*albumPath);
+    } catch (const std::exception& e) {
+        Application::ReportError(e);
+        return;
+    }
+    setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
+                   QString::fromStdString(state_.albumTitle));
+    state_.page.currentPage = PageModel::kFrontCover;
+    DrawFrontCover();
+}
+
+void TfrmFXMainForm::LoadAlbumFile(const QString& path) {
+    // Album files are read by the album-file module once it is wired in.
+    Q_UNUSED(path);
+}
+
+void TfrmFXMainForm::LayoutOpenBook() {
+    const int wb = imgBase->width(), hb = imgBase->height();
+    const double k = state_.bookScale;
+    const int h = int(k * hb);
+    const int w = int(h / 1.4 * 2);
+    ntbBase->setGeometry(int((wb - w) / 2.0), int((1 - k) * hb / 2), w, h);
+}
+
+void TfrmFXMainForm::DrawFrontCover() {
+    scbStatus->setMaximum(std::max(1, rowCount_ - 1));
+    scbStatus->setValue(state_.page.ScrollPosition(rowCount_));
+}
+
+void TfrmFXMainForm::DrawBackCover() {}
+
+void TfrmFXMainForm::ShowSpread() { LayoutOpenBook(); }
+
+void TfrmFXMainForm::TileTexture() {
+    QImage tiled(imgBase->size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
+    QPainter p(&tiled);
+    p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(texture_));
+    p.end();
+    imgBase->setPixmap(QPixmap::fromImage(tiled));
+}
+
+void TfrmFXMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    imgBase->setGeometry(pnlBase->rect());
+    imgBaseTexture->setGeometry(0, pnlBase->height() - 37, 37, 37);
+    imgBaseTexture->raise();
+    FormResize();
+}
+
+void TfrmFXMainForm::FormResize() {
+    TileTexture();
+    if (state_.activeView != 0) {
+        LayoutOpenBook();
+        return;
+    }
+    if (state_.page.IsFrontCover())
+        DrawFrontCover();
+    else if (state_.page.IsBackCover())
+        DrawBackCover();
+    else
+        ShowSpread();
+}
+
+void TfrmFXMainForm::keyPressEvent(QKeyEvent* event) {
+    if (!keyPreview_ || ntbBase->currentIndex() != 0) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    const bool rightOpening = state_.page.openMode != 0;
+    if (event->key() == Qt::Key_Space)
+        imgPageClick(rightOpening ? PageSide::Left : PageSide::Right);
+    else if (event->key() == Qt::Key_Backspace)
+        imgPageClick(rightOpening ? PageSide::Right : PageSide::Left);
+    else
+        QMainWindow::keyPressEvent(event);
+}
+
+void TfrmFXMainForm::imgPageClick(PageSide side) {
+    // Page turning with its animation is the navigation module's; until it is wired in
+    // the model alone moves.
+    if (state_.page.IsSpreadOpen())
+        state_.page.StepPage(side, rowCount_);
+    UpdatePageCounter();
+}
+
+void TfrmFXMainForm::UpdatePageCounter() {
+    stbPanel0->setText(QString::fromStdString(state_.page.CounterText(rowCount_)));
+}
+
+void TfrmFXMainForm::msiViewClick() {
+    ntbBase->setCurrentIndex(0);
+    if (state_.page.IsFrontCover())
+        DrawFrontCover();
+    else if (state_.page.IsBackCover())
+        DrawBackCover();
+    state_.activeView = 0;
+    keyPreview_ = true;
+    mniOperation->menuAction()->setVisible(true);
+    mniEdit->menuAction()->setVisible(false);
+    if (!state_.albumViewingMode) {
+        msiFTVOpen->setVisible(false);
+        msiSep1->setVisible(false);
+    }
+    spbView->setChecked(true);
+    SetModeButtonsEnabled(true);
+    UpdatePageCounter();
+}
+
+void TfrmFXMainForm::msiContentsClick() {
+    LayoutOpenBook();
+    ntbBase->setCurrentIndex(1);
+    state_.activeView = 1;
+    keyPreview_ = false;
+    mniOperation->menuAction()->setVisible(false);
+    mniEdit->menuAction()->setVisible(true);
+    if (!state_.albumViewingMode) {
+        msiFTVOpen->setVisible(true);
+        msiSep1->setVisible(true);
+    }
+    spbContents->setChecked(true);
+    SetModeButtonsEnabled(false);
+}
+
+void TfrmFXMainForm::msiFTVOpenClick() {}
+
+void TfrmFXMainForm::msiConfigClick() {}
+
+void TfrmFXMainForm::SetFullScreenChecks(bool checked) {
+    msiAllDisp->setChecked(checked);
+    ppmRAllDisp->setChecked(checked);
+    ppmLAllDisp->setChecked(checked);
+}
+
+void TfrmFXMainForm::msiAllDispClick(bool senderChecked) {
+    const bool entering = !senderChecked;
+    if (entering) {
+        state_.bookScale = 1.0;
+        WindowBounds b{geometry().left(), geometry().top(), geometry().width(),
+                       geometry().height()};
+        WritePosSize(*ini_, b);
+        setWindowFlag(Qt::FramelessWindowHint, true);
+        showMaximized();
+        SetFullScreenChecks(true);
+    } else {
+        state_.bookScale = 0.94;
+        setWindowFlag(Qt::FramelessWindowHint, false);
+        showNormal();
+        QRect s = QGuiApplication::primaryScreen()->geometry();
+        WindowBounds b = ReadPosSize(*ini_, s.width(), s.height());
+        setGeometry(b.left, b.top, b.width, b.height);
+        SetFullScreenChecks(false);
+    }
+}
+
+void TfrmFXMainForm::ToggleToolbar(QToolBar* bar, QAction* item, const char* shownCaption,
+                                   const char* hiddenCaption) {
+    const bool hide = bar->isVisible();
+    bar->setVisible(!hide);
+    item->setText(QString::fromUtf8(hide ? hiddenCaption : shownCaption));
+    FormResize();
+}
+
+void TfrmFXMainForm::msiHideAllToolBarClick() {
+    const bool hide = msiHideAllToolBarTag == 0;
+    for (QToolBar* b : {tlbAlbumFileBar, tlbBasicBar, tlbAlbumConfBar})
+        b->setVisible(!hide);
+    if (hide) {
+        msiHideAllToolBar->setText(QStringLiteral("全てのﾂｰﾙﾊﾞｰを表示(&H)"));
+        msiHideAlbumFileBar->setText(QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)"));
+        msiHideBasicBar->setText(QStringLiteral("基本ﾂｰﾙﾊﾞｰを表示(&B)"));
+        msiHideAlbumConfBar->setText(QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)"));
+        msiHideAllToolBarTag = 1;
+    } else {
+        msiHideAllToolBar->setText(QStringLiteral("全てのﾂｰﾙﾊﾞｰを隠す(&H)"));
+        msiHideAlbumFileBar->setText(QStringLiteral("ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)"));
+        msiHideBasicBar->setText(QStringLiteral("基本ﾂｰﾙﾊﾞｰを隠す(&B)"));
+        msiHideAlbumConfBar->setText(QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)"));
+        msiHideAllToolBarTag = 0;
+    }
+    FormResize();
+}
+
+void TfrmFXMainForm::msiHideAlbumFileBarClick() {
+    ToggleToolbar(tlbAlbumFileBar, msiHideAlbumFileBar, "ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)",
+                  "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
+}
+
+void TfrmFXMainForm::msiHideBasicBarClick() {
+    ToggleToolbar(tlbBasicBar, msiHideBasicBar, "基本ﾂｰﾙﾊﾞｰを隠す(&B)",
+                  "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+}
+
+void TfrmFXMainForm::msiHideAlbumConfBarClick() {
+    ToggleToolbar(tlbAlbumConfBar, msiHideAlbumConfBar, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)",
+                  "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
+}
+
+void TfrmFXMainForm::msiHideStatusBarClick() {
+    // The item's mark has flipped already when it is triggered from the menu.
+    const bool hide = msiHideStatusBar->isChecked();
+    pnlStatus->setFixedHeight(hide ? 1 : 27);
+    FormResize();
+}
+
+void TfrmFXMainForm::msiViewHelpClick() {
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(options_.programFolder + QStringLiteral("FXHelp.chm")));
+}
+
+void TfrmFXMainForm::msiVersionClick() {
+    QDialog dlg(this);
+    dlg.setObjectName(QStringLiteral("dlgVersion"));
+    dlg.setWindowTitle(QStringLiteral("バージョン情報"));
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* icon = new QLabel(&dlg);
+    icon->setPixmap(QPixmap::fromImage(DefaultTexture()));
+    auto* name = new QLabel(QStringLiteral("Folivex"), &dlg);
+    QFont big = name->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    name->setFont(big);
+    layout->addWidget(icon, 0, Qt::AlignHCenter);
+    layout->addWidget(name, 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(QStringLiteral("Version 1.4"), &dlg), 0, Qt::AlignHCenter);
+    auto* ok = new QDialogButtonBox(&dlg);
+    ok->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    connect(ok, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    layout->addWidget(ok);
+    dlg.exec();
+}
+
+void TfrmFXMainForm::msiExitClick() { close(); }
+
+} // namespace folivex

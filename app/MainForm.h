@@ -1,0 +1,154 @@
+// The main window: menus, toolbars, the View and Contents pages, the status panel, and
+// the album state of the running album. The commands of the album view, contents page
+// and album files are plain classes that this window calls.
+#pragma once
+
+#include "app/core/IniFile.h"
+#include "app/core/Settings.h"
+#include "view/AlbumState.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <memory>
+
+class QLineEdit;
+
+namespace folivex {
+
+struct MainFormOptions {
+    QString programFolder; // with trailing "/"
+    QString dataFolder;    // with trailing "/"
+    QStringList arguments; // command-line arguments after the program name
+    int screenWidth = 0;   // 0: the primary screen's
+    int screenHeight = 0;
+};
+
+class TfrmFXMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmFXMainForm(MainFormOptions options, QWidget* parent = nullptr);
+    ~TfrmFXMainForm() override;
+
+    // Start-up steps after the window exists (settings, plug-ins, folders).
+    void FormCreate();
+    // Writes the settings back; runs whenever the window closes.
+    void FormClose();
+    // Runs once when the window is first shown.
+    void FormShow();
+    // Re-enters full screen when the last run ended in it.
+    void RestoreFullScreen();
+
+    // A second start handed over an album path, or only asked us to come forward.
+    void ReceiveForwarded(const std::optional<QString>& albumPath);
+
+    // Seams that the album file, rendering and contents modules fill.
+    virtual void LoadAlbumFile(const QString& path);
+    virtual void DrawFrontCover();
+    virtual void DrawBackCover();
+    virtual void ShowSpread();
+    virtual void LayoutOpenBook();
+    virtual void TileTexture();
+
+    AlbumState& State() { return state_; }
+    Settings& CurrentSettings() { return settings_; }
+    IniFile& Ini() { return *ini_; }
+    int RowCount() const { return rowCount_; }
+    QString StatusPanelText(int panel) const;
+
+    // Commands of the shell.
+    void msiViewClick();
+    void msiContentsClick();
+    void msiFTVOpenClick();
+    void msiConfigClick();
+    // senderChecked: the mark the clicked full-screen item had before the click (the
+    // three items always agree); unchecked enters full screen.
+    void msiAllDispClick(bool senderChecked);
+    void msiHideAllToolBarClick();
+    void msiHideAlbumFileBarClick();
+    void msiHideBasicBarClick();
+    void msiHideAlbumConfBarClick();
+    void msiHideStatusBarClick();
+    void msiViewHelpClick();
+    void msiVersionClick();
+    void msiExitClick();
+    void UpdatePageCounter();
+
+    // Named controls, public so the commands of other modules and the tests reach them.
+    QMenu *mniFile, *mniView, *mniEdit, *mniOperation, *mniOther, *mniWindow, *mniHelp;
+    QAction *msiAJVOpen, *msiAJVSave, *msiAJVClose, *msiExit;
+    QAction *msiView, *Contents1, *msiSep1, *msiFTVOpen;
+    QAction *msiMkThumCa, *msiAdd, *edtDelete, *msiAllClear;
+    QAction *msiNext, *msiPrev, *msiLAutoChange, *msiRAutoChange, *msiAutoStop;
+    QMenu* msiAutoChange;
+    QAction* msiConfig;
+    QAction *msiAllDisp, *msiHideAllToolBar, *msiHideAlbumFileBar, *msiHideBasicBar,
+        *msiHideAlbumConfBar, *msiHideStatusBar;
+    QAction *msiViewHelp, *msiVersion;
+    int msiHideAllToolBarTag = 0;
+
+    QMenu *ppmRPoPMenu, *ppmLPoPMenu;
+    QAction *ppmRBilinear, *ppmLBilinear, *ppmRAutoChange, *ppmLAutoChange, *ppmRAutoStop,
+        *ppmLAutoStop, *ppmRAllDisp, *ppmLAllDisp, *ppmRClose, *ppmLClose;
+
+    QToolBar *tlbAlbumFileBar, *tlbBasicBar, *tlbAlbumConfBar;
+    QAction *spbOpen, *spbClose, *spbViewFolder, *spbSave;
+    QAction *spbView, *spbContents;
+    QAction *spbConfig, *spb2Spilit, *spb4Spilit, *spbRightOpen, *spbLeftOpen, *spbNormalImage,
+        *spbClearImage, *spbWriteTitle;
+
+    QWidget* pnlBase;
+    QLabel* imgBase;
+    QLabel* imgBaseTexture;
+    QStackedWidget* ntbBase;
+    QWidget* viewPage;
+    QWidget* contentsPage;
+    QLabel *imgLeftPage, *imgRightPage;
+
+    QWidget* pnlStatus;
+    QToolButton *spdSearch, *spbSDown, *spbSUp;
+    QLineEdit* edtSearch;
+    QScrollBar* scbStatus;
+    QLabel *stbPanel0, *stbPanel1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // The page-click command of the view; Space and Backspace call it.
+    virtual void imgPageClick(PageSide side);
+    void FormResize();
+
+    MainFormOptions options_;
+    Settings settings_;
+    std::unique_ptr<IniFile> ini_;
+    AlbumState state_;
+    QImage texture_;
+    int rowCount_ = 2; // the picture list's rows, heading included
+    bool shown_ = false;
+    bool keyPreview_ = true;
+
+private:
+    void BuildMenus();
+    void BuildPopupMenus();
+    void BuildToolbars();
+    void BuildClientArea();
+    void BuildStatusPanel();
+    void ApplyModeButtons();
+    void SetModeButtonsEnabled(bool enabled);
+    void SetFullScreenChecks(bool checked);
+    void ConnectToolbarClose(QToolBar* bar, QAction* item, const char* hiddenCaption);
+    void ToggleToolbar(QToolBar* bar, QAction* item, const char* shownCaption,
+                       const char* hiddenCaption);
+};
+
+} // namespace folivex

@@ -1,0 +1,62 @@
+// Program entry: either hands the argument to the running instance and ends, or becomes
+// the running instance and shows the main window.
+#include "app/Application.h"
+#include "app/MainForm.h"
+#include "app/SingleInstance.h"
+#include "app/core/Paths.h"
+#include "app/ui/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstring>
+
+namespace {
+
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace folivex;
+    const QStringList args = ArgumentsOf(argc, argv);
+    SingleInstance instance(SingleInstance::DefaultRuntimeFolder());
+    if (!instance.TryLock()) {
+        // A second start needs no window: only the socket to the running instance.
+        QCoreApplication core(argc, argv);
+        instance.ForwardToRunningInstance(args);
+        return 0;
+    }
+    Application app(argc, argv);
+    TfrmFXMainForm* form = nullptr;
+    instance.Listen([&form](const std::optional<QString>& path) {
+        if (form)
+            form->ReceiveForwarded(path);
+    });
+    QtDialogs dialogs;
+    SetAppDialogs(&dialogs);
+
+    MainFormOptions options;
+    options.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    options.dataFolder = QString::fromStdString(
+        DataFolderFor(options.programFolder.toUtf8().toStdString()));
+    options.arguments = args;
+    TfrmFXMainForm main(options);
+    form = &main;
+    dialogs.SetParent(&main);
+    try {
+        main.FormCreate();
+    } catch (const std::exception& e) {
+        Application::ReportError(e);
+    }
+    main.show();
+    main.RestoreFullScreen();
+    const int rc = app.exec();
+    form = nullptr;
+    return rc;
+}
