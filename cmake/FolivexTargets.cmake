@@ -46,7 +46,7 @@ endfunction()
 # folivex_test(<name> LIBS ...): one GoogleTest executable from tests/<name>/*.cpp.
 function(folivex_test name)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp
          ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
     add_executable(test_${name} ${sources})
     target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)

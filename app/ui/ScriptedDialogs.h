@@ -61,11 +61,11 @@ public:
 
 private:
     template <typename Q, typename T> static T Pop(Q& q, T fallback) {
-        if (q.empty())
-            return fallback;
-        T v = q.front();
-        q.pop_front();
-        return v;
+        if (!q.empty()) {
+            fallback = std::move(q.front());
+            q.pop_front();
+        }
+        return fallback;
     }
 };
 

@@ -1,0 +1,136 @@
+#include "app/MainForm.h"
+#include "app/ui/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace folivex;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        SetAppDialogs(&dialogs_);
+    }
+    void TearDown() override { SetAppDialogs(nullptr); }
+
+    std::unique_ptr<TfrmFXMainForm> Create() {
+        MainFormOptions o;
+        o.programFolder = dir_.path() + QLatin1Char('/');
+        o.dataFolder = dir_.path() + QLatin1Char('/');
+        o.screenWidth = 1024;
+        o.screenHeight = 768;
+        auto form = std::make_unique<TfrmFXMainForm>(o);
+        form->FormCreate();
+        return form;
+    }
+    QString IniPath() const { return dir_.filePath(QStringLiteral("Folmo.INI")); }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+};
+
+} // namespace
+
+TEST_F(MainFormTest, FirstStartOpensCentredWithDefaultsAndMakesTheWorkingFolders) {
+    auto form = Create();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Folivex"));
+    EXPECT_EQ(form->geometry(), QRect(212, 154, 600, 460));
+    EXPECT_EQ(form->StatusPanelText(1), QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し"));
+    EXPECT_EQ(form->State().page.openMode, 1);
+    EXPECT_EQ(form->State().page.splitMode, 0);
+    EXPECT_EQ(form->State().pictureFolder, "OnDesk");
+    EXPECT_EQ(form->State().coverMode, 2);
+    EXPECT_DOUBLE_EQ(form->State().bookScale, 0.94);
+    EXPECT_FALSE(form->ppmRAllDisp->isChecked());
+    EXPECT_TRUE(QDir(dir_.filePath(QStringLiteral("AJVs"))).exists());
+    EXPECT_TRUE(QDir(dir_.filePath(QStringLiteral("Cache"))).exists());
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_FALSE(QFile::exists(IniPath())) << "only closing writes the settings";
+}
+
+TEST_F(MainFormTest, ClosingWritesEveryKeyAndARestartReadsThemBack) {
+    {
+        auto form = Create();
+        form->State().rate = 70;
+        form->State().page.splitMode = 1;
+        form->State().pictureFolder = "/home/u/写真/";
+        form->show();
+        form->close();
+    }
+    QFile ini(IniPath());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    for (const char* key : {"Current=", "Check=1", "Size=32", "Rate=70", "MaxOpen=0",
+                            "BStandFolder=", "OpenMode=1", "TextureFName=", "CoverColor=clWhite",
+                            "PageColor=clWhite", "ClearImage=0", "SpilitMode=1", "ACInterval=5",
+                            "SusieLoc=1", "ImgViewer=", "SCFolderHist5="})
+        EXPECT_TRUE(text.contains(key)) << key;
+    auto again = Create();
+    EXPECT_EQ(again->State().rate, 70);
+    EXPECT_EQ(again->State().page.splitMode, 1);
+    EXPECT_EQ(again->State().pictureFolder, "/home/u/写真/");
+}
+
+TEST_F(MainFormTest, AMissingTextureIsReportedAndForgotten) {
+    QFile ini(IniPath());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Conf]\r\nTextureFName=/nowhere/texture.bmp\r\nMaxOpen=1\r\n");
+    ini.close();
+    auto form = Create();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, QStringLiteral("警告"));
+    EXPECT_EQ(dialogs_.shown[0].text,
+              QStringLiteral("指定された背景ファイルが見つかりません。デフォルトに戻します。"));
+    EXPECT_TRUE(form->CurrentSettings().textureFName.empty());
+    // The full-screen pop-up items carry the last run's state.
+    EXPECT_TRUE(form->ppmRAllDisp->isChecked());
+    EXPECT_TRUE(form->ppmLAllDisp->isChecked());
+}
+
+TEST_F(MainFormTest, SpaceTurnsForwardAndBackspaceBackInBothDirections) {
+    auto form = Create();
+    form->show();
+    struct Case {
+        int openMode;
+        int key;
+        int expected;
+    } cases[] = {{0, Qt::Key_Space, 5}, {0, Qt::Key_Backspace, 1},
+                 {1, Qt::Key_Space, 5}, {1, Qt::Key_Backspace, 1}};
+    for (const auto& c : cases) {
+        form->State().page.openMode = c.openMode;
+        form->State().page.currentPage = 3;
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &press);
+        // The picture list is still empty here, so a forward step closes the book; the
+        // direction is what matters: forward leaves 3 upward, back goes to 1.
+        const int page = form->State().page.currentPage;
+        if (c.expected > 3)
+            EXPECT_TRUE(page == 5 || form->State().page.IsBackCover()) << c.openMode;
+        else
+            EXPECT_EQ(page, 1) << c.openMode;
+    }
+}
+
+TEST_F(MainFormTest, ToolbarCaptionsFollowTheToggles) {
+    auto form = Create();
+    form->show();
+    form->msiHideAllToolBarClick();
+    EXPECT_FALSE(form->tlbBasicBar->isVisible());
+    EXPECT_EQ(form->msiHideAllToolBar->text(), QStringLiteral("全てのﾂｰﾙﾊﾞｰを表示(&H)"));
+    EXPECT_EQ(form->msiHideAllToolBarTag, 1);
+    form->msiHideBasicBarClick();
+    EXPECT_TRUE(form->tlbBasicBar->isVisible());
+    EXPECT_EQ(form->msiHideBasicBar->text(), QStringLiteral("基本ﾂｰﾙﾊﾞｰを隠す(&B)"));
+    EXPECT_EQ(form->msiHideAllToolBarTag, 1);
+    form->msiHideAllToolBarClick();
+    EXPECT_TRUE(form->tlbAlbumFileBar->isVisible());
+    EXPECT_EQ(form->msiHideAlbumFileBar->text(), QStringLiteral("ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)"));
+    EXPECT_EQ(form->msiHideAllToolBarTag, 0);
+}
