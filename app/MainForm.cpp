@@ -445,8 +445,8 @@ void TfrmFXMainForm::LayoutOpenBook() {
 }
 
 void TfrmFXMainForm::DrawFrontCover() {
-    scbStatus->setMaximum(std::max(1, rowCount_ - 1));
-    scbStatus->setValue(state_.page.ScrollPosition(rowCount_));
+    scbStatus->setMaximum(std::max(1, RowCount() - 1));
+    scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
 }
 
 void TfrmFXMainForm::DrawBackCover() {}
@@ -501,12 +501,12 @@ void TfrmFXMainForm::imgPageClick(PageSide side) {
     // Page turning with its animation is the navigation module's; until it is wired in
     // the model alone moves.
     if (state_.page.IsSpreadOpen())
-        state_.page.StepPage(side, rowCount_);
+        state_.page.StepPage(side, RowCount());
     UpdatePageCounter();
 }
 
 void TfrmFXMainForm::UpdatePageCounter() {
-    stbPanel0->setText(QString::fromStdString(state_.page.CounterText(rowCount_)));
+    stbPanel0->setText(QString::fromStdString(state_.page.CounterText(RowCount())));
 }
 
 void TfrmFXMainForm::msiViewClick() {

@@ -6,6 +6,7 @@
 #include "app/core/IniFile.h"
 #include "app/core/Settings.h"
 #include "view/AlbumState.h"
+#include "view/PictureList.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -60,7 +61,8 @@ public:
     AlbumState& State() { return state_; }
     Settings& CurrentSettings() { return settings_; }
     IniFile& Ini() { return *ini_; }
-    int RowCount() const { return rowCount_; }
+    PictureList& Pictures() { return pictures_; }
+    int RowCount() const { return pictures_.RowCount(); }
     QString StatusPanelText(int panel) const;
 
     // Commands of the shell.
@@ -133,7 +135,7 @@ protected:
     std::unique_ptr<IniFile> ini_;
     AlbumState state_;
     QImage texture_;
-    int rowCount_ = 2; // the picture list's rows, heading included
+    PictureList pictures_;
     bool shown_ = false;
     bool keyPreview_ = true;
 
