@@ -186,9 +186,10 @@ std::int64_t PixelBytes(const FxDIBDesc& d, const FileHeader& fh, const StreamSo
             throw EReadError(kStreamReadError);
         return size;
     }
-    const std::int64_t size = RowStride(h.biWidth, h.biBitCount) * AbsHeight(h.biHeight);
-    if (size > kInt32Max)
+    const std::int64_t stride = RowStride(h.biWidth, h.biBitCount);
+    if (!ProductFitsInt32(stride, AbsHeight(h.biHeight)))
         throw EFxDIBInvalidDIB("TFxInternalDIB.LoadFromStream: Invalid Width or Height");
+    const std::int64_t size = stride * AbsHeight(h.biHeight);
     if (size > available)
         throw EReadError(kStreamReadError);
     return size;
@@ -229,7 +230,8 @@ void ReadHighColor(StreamSource& src, FxDIBDesc& d, const Masks& masks, bool sec
     const std::int64_t rows = AbsHeight(h.biHeight);
     const std::int64_t inRow = bits == 16 ? (width * 2 + 3) & ~std::int64_t(3) : width * 4;
     const std::int64_t outRow = (width * 3 + 3) & ~std::int64_t(3);
-    if (outRow * rows > kInt32Max)
+    // The source rows are at most 4/3 of the output rows, so both products fit.
+    if (!ProductFitsInt32(outRow, rows))
         throw EFxDIBInvalidDIB("TFxInternalDIB.LoadFromStream: Invalid Width or Height");
     if (inRow * rows > src.Available())
         throw EReadError(kStreamReadError);

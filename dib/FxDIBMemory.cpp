@@ -68,12 +68,10 @@ void PixelBlock::MoveInto(FxDIBDesc& desc) {
 }
 
 std::int64_t CheckedBlockSize(std::int64_t stride, std::int64_t rows, std::string_view who) {
-    // Widths and heights are 32-bit, so the product fits in 64 bits; the record's size
-    // field is 32-bit signed.
-    const std::int64_t size = stride * rows;
-    if (stride <= 0 || rows <= 0 || size > std::numeric_limits<std::int32_t>::max())
+    // The record's size field is 32-bit signed.
+    if (!ProductFitsInt32(stride, rows))
         throw EFxDIBInvalidDIB(std::string(who) + ": Invalid DIB Size");
-    return size;
+    return stride * rows;
 }
 
 std::int64_t RequireRows(const FxDIBDesc& desc, std::string_view converter) {

@@ -65,6 +65,11 @@ inline std::int64_t RowStride(std::int64_t width, int bits) {
     return ((width * bits + 31) / 32) * 4;
 }
 
+// Whether a * b, both positive, fits a 32-bit signed size (no 64-bit overflow on the way).
+inline bool ProductFitsInt32(std::int64_t a, std::int64_t b) {
+    return a > 0 && b > 0 && b <= 0x7FFFFFFF / a;
+}
+
 inline std::int64_t AbsHeight(std::int32_t height) {
     return height < 0 ? -std::int64_t(height) : std::int64_t(height);
 }
