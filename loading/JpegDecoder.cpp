@@ -1,0 +1,104 @@
+#include "loading/JpegDecoder.h"
+
+#include "loading/PictureFile.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace folivex {
+
+namespace {
+
+// libjpeg reports fatal errors through a callback that must not return; it jumps back
+// to DecodeJpeg, which owns no object that the jump could skip.
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    int code = 0;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    err->code = err->base.msg_code;
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings are ignored (many cameras write slightly damaged files that decode fine),
+// except a file that ends early: its picture would be partly grey.
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        OnError(cinfo);
+}
+
+void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        auto channel = [&](std::uint8_t ink) {
+            unsigned c = inverted ? ink : 255u - ink;
+            unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+            return std::uint8_t(c * k / 255);
+        };
+        bgr[0] = channel(cmyk[2]);
+        bgr[1] = channel(cmyk[1]);
+        bgr[2] = channel(cmyk[0]);
+    }
+}
+
+// Everything that may raise a library error, kept out of DecodeJpeg's frame so the jump
+// crosses no C++ object with a destructor.
+[[gnu::noinline]] void DecodeInto(jpeg_decompress_struct& cinfo, std::span<const std::uint8_t> data,
+                                  Bitmap24& out, std::vector<std::uint8_t>& cmykRow) {
+    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_calc_output_dimensions(&cinfo);
+    if (std::uint64_t(cinfo.output_width) * cinfo.output_height > kMaxPicturePixels)
+        ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
+    jpeg_start_decompress(&cinfo);
+    out = Bitmap24(int(cinfo.output_width), int(cinfo.output_height));
+    if (cmyk)
+        cmykRow.resize(std::size_t(cinfo.output_width) * 4);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        std::uint8_t* target = out.row(int(cinfo.output_scanline));
+        JSAMPROW row = cmyk ? cmykRow.data() : target;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            ERREXIT(&cinfo, JERR_INPUT_EMPTY);
+        if (cmyk)
+            ConvertCmykRow(cmykRow.data(), target, out.width, cinfo.saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(&cinfo);
+}
+
+} // namespace
+
+Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
+    // Created before the jump target and never reassigned, so they survive a jump.
+    const auto out = std::make_unique<Bitmap24>();
+    const auto cmykRow = std::make_unique<std::vector<std::uint8_t>>();
+    const auto cinfo = std::make_unique<jpeg_decompress_struct>();
+    const auto err = std::make_unique<ErrorManager>();
+    cinfo->err = jpeg_std_error(&err->base);
+    err->base.error_exit = OnError;
+    err->base.emit_message = OnMessage;
+    if (setjmp(err->jump)) {
+        jpeg_destroy_decompress(cinfo.get());
+        throw Error(FormatMessage(msg::kJpegError, err->code));
+    }
+    jpeg_create_decompress(cinfo.get());
+    if (data.empty())
+        ERREXIT(cinfo.get(), JERR_INPUT_EMPTY);
+    DecodeInto(*cinfo, data, *out, *cmykRow);
+    jpeg_destroy_decompress(cinfo.get());
+    return std::move(*out);
+}
+
+Bitmap24 DecodeJpegFile(const std::string& path) {
+    return DecodeJpeg(ReadWholeFile(path));
+}
+
+} // namespace folivex

@@ -1,0 +1,41 @@
+#include "loading/PictureFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace folivex {
+
+namespace {
+struct Fd {
+    int fd;
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+} // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    struct stat info {};
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+        throw Error(FormatMessage(msg::kCannotOpen, path));
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    std::uint8_t chunk[65536];
+    for (;;) {
+        ssize_t got = ::read(file.fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw Error(FormatMessage(msg::kCannotOpen, path));
+        if (got == 0)
+            break;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return bytes;
+}
+
+} // namespace folivex

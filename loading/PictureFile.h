@@ -1,0 +1,31 @@
+// What the picture readers share: the error for data no reader understands, the
+// largest picture any reader builds, and reading a whole file into memory.
+#pragma once
+
+#include "app/core/Error.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace folivex {
+
+namespace msg {
+inline constexpr std::string_view kUnknownPictureFormat = "認識できない画像形式です";
+} // namespace msg
+
+// Data that a reader does not recognise or cannot decode.
+class EInvalidGraphic : public Error {
+public:
+    EInvalidGraphic() : Error(std::string(msg::kUnknownPictureFormat)) {}
+};
+
+// The largest picture a reader builds (about 805 MB at 24 bits): a header may claim any
+// size, and a few bytes of run-length data can describe a huge picture.
+inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t(1) << 28;
+
+// The whole content of a file; raises "ﾌｧｲﾙ %s は開けません" when it cannot be read.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+
+} // namespace folivex

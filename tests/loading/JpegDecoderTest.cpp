@@ -1,0 +1,99 @@
+// The JPEG decoder and the loader's choice of decoder by extension.
+#include "loading/JpegDecoder.h"
+#include "JpegEncode.h"
+#include "LoadingTestUtil.h"
+#include "loading/PictureFile.h"
+#include "loading/PictureLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace folivex {
+namespace {
+
+using test::Bytes;
+
+int MaxDifference(const Bitmap24& a, const Bitmap24& b) {
+    int worst = 0;
+    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        worst = std::max(worst, std::abs(int(a.pixels[i]) - int(b.pixels[i])));
+    return worst;
+}
+
+std::string ErrorOf(const Bytes& data) {
+    try {
+        DecodeJpeg(data);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "decoded";
+}
+
+TEST(DecodeJpeg, ColourAndGreyPictures) {
+    const Bitmap24 original = test::Gradient(40, 24);
+    Bitmap24 colour = DecodeJpeg(test::EncodeJpeg(original, 95));
+    ASSERT_EQ(colour.width, 40);
+    ASSERT_EQ(colour.height, 24);
+    EXPECT_LE(MaxDifference(colour, original), 12);
+
+    Bitmap24 grey = DecodeJpeg(test::EncodeJpeg(original, 95, true));
+    ASSERT_EQ(grey.pixels.size(), original.pixels.size());
+    for (std::size_t i = 0; i < grey.pixels.size(); i += 3) {
+        EXPECT_EQ(grey.pixels[i], grey.pixels[i + 1]);
+        EXPECT_EQ(grey.pixels[i], grey.pixels[i + 2]);
+    }
+}
+
+TEST(DecodeJpeg, DamagedDataGivesTheLibrarysErrorNumber) {
+    const Bytes good = test::EncodeJpeg(test::Gradient(64, 64));
+    Bytes corruptHeader = good;
+    corruptHeader[3] ^= 0xFF; // the first marker after SOI
+    struct Case {
+        const char* name;
+        Bytes data;
+    } cases[] = {
+        {"empty", {}},
+        {"not a jpeg", Bytes(500, 'x')},
+        {"only the start marker", {0xFF, 0xD8}},
+        {"cut in the header", Bytes(good.begin(), good.begin() + 100)},
+        {"cut in the picture", Bytes(good.begin(), good.begin() + std::ptrdiff_t(good.size() / 2))},
+        {"damaged marker", corruptHeader},
+    };
+    for (const auto& c : cases) {
+        std::string error = ErrorOf(c.data);
+        EXPECT_TRUE(error.starts_with("JPEG ｴﾗｰ #") && error.size() > 14)
+            << c.name << ": " << error;
+    }
+}
+
+TEST(DecodeJpegFile, MissingFile) {
+    try {
+        DecodeJpegFile("/nonexistent/a.jpg");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "ﾌｧｲﾙ /nonexistent/a.jpg は開けません");
+    }
+}
+
+TEST(LoadPicture24, ChoosesTheDecoderByExtension) {
+    test::TempDir dir;
+    const Bytes jpeg = test::EncodeJpeg(test::Gradient(8, 8));
+    const Bytes bmp = test::MakeBmp({.pixels = {1, 2, 3, 0}});
+    test::WriteFile(dir / "a.JPEG", jpeg);
+    test::WriteFile(dir / "b.Jpg", jpeg);
+    test::WriteFile(dir / "c.bmp", bmp);
+    test::WriteFile(dir / "d.bmp", jpeg); // a JPEG named as a bitmap is refused
+    test::WriteFile(dir / "e.dib", bmp);  // anything else goes through TSPIBitmap
+    test::WriteFile(dir / "f.jpg", bmp);
+    TSPIBitmap shared;
+    EXPECT_EQ(LoadPicture24(dir / "a.JPEG", shared).width, 8);
+    EXPECT_EQ(LoadPicture24(dir / "b.Jpg", shared).width, 8);
+    EXPECT_EQ(LoadPicture24(dir / "c.bmp", shared).pixels, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_THROW(LoadPicture24(dir / "d.bmp", shared), EInvalidGraphic);
+    EXPECT_EQ(LoadPicture24(dir / "e.dib", shared).pixels, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_THROW(LoadPicture24(dir / "f.jpg", shared), Error);
+}
+
+} // namespace
+} // namespace folivex
