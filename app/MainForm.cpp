@@ -409,7 +409,11 @@ void TfrmFXMainForm::RestoreFullScreen() {
         return;
     ppmRAllDisp->setChecked(false);
     ppmLAllDisp->setChecked(false);
+    // The bounds of before are those the last run saved when it entered full screen;
+    // the start-up window must not overwrite them.
+    keepPosSize_ = true;
     msiAllDispClick(ppmRAllDisp->isChecked());
+    keepPosSize_ = false;
 }
 
 void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
@@ -559,7 +563,8 @@ void TfrmFXMainForm::msiAllDispClick(bool senderChecked) {
         state_.bookScale = 1.0;
         WindowBounds b{geometry().left(), geometry().top(), geometry().width(),
                        geometry().height()};
-        WritePosSize(*ini_, b);
+        if (!keepPosSize_)
+            WritePosSize(*ini_, b);
         setWindowFlag(Qt::FramelessWindowHint, true);
         showMaximized();
         SetFullScreenChecks(true);

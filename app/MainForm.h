@@ -138,6 +138,7 @@ protected:
     PictureList pictures_;
     bool shown_ = false;
     bool keyPreview_ = true;
+    bool keepPosSize_ = false;
 
 private:
     void BuildMenus();

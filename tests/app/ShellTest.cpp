@@ -1,0 +1,166 @@
+#include "app/MainForm.h"
+#include "app/core/Error.h"
+#include "app/ui/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace folivex;
+
+namespace {
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        SetAppDialogs(&dialogs_);
+    }
+    void TearDown() override { SetAppDialogs(nullptr); }
+
+    std::unique_ptr<TfrmFXMainForm> Create() {
+        MainFormOptions o;
+        o.programFolder = o.dataFolder = dir_.path() + QLatin1Char('/');
+        auto form = std::make_unique<TfrmFXMainForm>(o);
+        form->FormCreate();
+        form->show();
+        return form;
+    }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+};
+
+bool MenuShown(QMenu* menu) { return menu->menuAction()->isVisible(); }
+
+} // namespace
+
+TEST_F(ShellTest, ViewAndContentsSwitchThePagesMenusAndModeButtons) {
+    auto form = Create();
+    EXPECT_TRUE(MenuShown(form->mniOperation));
+    EXPECT_FALSE(MenuShown(form->mniEdit));
+    EXPECT_FALSE(form->msiFTVOpen->isVisible());
+
+    form->msiContentsClick();
+    EXPECT_EQ(form->ntbBase->currentIndex(), 1);
+    EXPECT_EQ(form->State().activeView, 1);
+    EXPECT_FALSE(MenuShown(form->mniOperation));
+    EXPECT_TRUE(MenuShown(form->mniEdit));
+    EXPECT_TRUE(form->msiFTVOpen->isVisible());
+    EXPECT_TRUE(form->msiSep1->isVisible());
+    EXPECT_TRUE(form->spbContents->isChecked());
+    EXPECT_FALSE(form->spb2Spilit->isEnabled());
+    EXPECT_FALSE(form->spbClearImage->isEnabled());
+
+    form->msiViewClick();
+    EXPECT_EQ(form->ntbBase->currentIndex(), 0);
+    EXPECT_EQ(form->State().activeView, 0);
+    EXPECT_TRUE(MenuShown(form->mniOperation));
+    EXPECT_FALSE(MenuShown(form->mniEdit));
+    EXPECT_FALSE(form->msiFTVOpen->isVisible());
+    EXPECT_TRUE(form->spbView->isChecked());
+    EXPECT_TRUE(form->spb4Spilit->isEnabled());
+    EXPECT_EQ(form->StatusPanelText(0), QStringLiteral("0/1"));
+}
+
+TEST_F(ShellTest, InAlbumViewingModeTheFolderTreeItemStaysHidden) {
+    auto form = Create();
+    form->State().albumViewingMode = true;
+    form->msiContentsClick();
+    EXPECT_FALSE(form->msiFTVOpen->isVisible());
+    EXPECT_FALSE(form->msiSep1->isVisible());
+}
+
+TEST_F(ShellTest, MenuCaptionsShortcutsAndInitialStates) {
+    auto form = Create();
+    EXPECT_EQ(form->msiView->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(form->Contents1->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_FALSE(form->msiAJVClose->isEnabled());
+    EXPECT_FALSE(form->spbClose->isEnabled());
+    EXPECT_TRUE(form->msiFTVOpen->isChecked());
+    EXPECT_EQ(form->spbOpen->toolTip(), QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙを開く"));
+    EXPECT_EQ(form->spbWriteTitle->toolTip(), QStringLiteral("ﾀｲﾄﾙを変更"));
+    EXPECT_TRUE(form->spbView->isChecked());
+    EXPECT_TRUE(form->spb2Spilit->isChecked());
+    EXPECT_TRUE(form->spbRightOpen->isChecked());
+    EXPECT_TRUE(form->spbNormalImage->isChecked());
+    QStringList top;
+    for (QAction* a : form->menuBar()->actions())
+        top << a->text();
+    EXPECT_EQ(top, (QStringList{"ﾌｧｲﾙ(&F)", "表示(&V)", "編集(&E)", "操作(&O)", "その他(&E)",
+                                "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
+    QStringList popup;
+    for (QAction* a : form->ppmLPoPMenu->actions())
+        popup << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(popup, (QStringList{"きれいに表示(&B)", "-", "←自動ページめくり", "停止(&S)", "-",
+                                  "全画面表示(&A)", "-", "閉じる(&X)"}));
+}
+
+TEST_F(ShellTest, AToolbarClosedByTheUserOffersToBeShownAgain) {
+    auto form = Create();
+    form->tlbAlbumConfBar->toggleViewAction()->trigger();
+    EXPECT_FALSE(form->tlbAlbumConfBar->isVisible());
+    EXPECT_EQ(form->msiHideAlbumConfBar->text(), QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)"));
+    form->msiHideAlbumConfBarClick();
+    EXPECT_TRUE(form->tlbAlbumConfBar->isVisible());
+    EXPECT_EQ(form->msiHideAlbumConfBar->text(), QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)"));
+}
+
+TEST_F(ShellTest, StatusBarToggleUsesHeightsOneAnd27) {
+    auto form = Create();
+    form->msiHideStatusBar->trigger();
+    EXPECT_EQ(form->pnlStatus->height(), 1);
+    EXPECT_TRUE(form->msiHideStatusBar->isChecked());
+    form->msiHideStatusBar->trigger();
+    EXPECT_EQ(form->pnlStatus->height(), 27);
+    EXPECT_FALSE(form->msiHideStatusBar->isChecked());
+}
+
+TEST_F(ShellTest, FullScreenRestoresTheBoundsOfBeforeAlsoAfterARestart) {
+    QRect before;
+    {
+        auto form = Create();
+        form->setGeometry(50, 60, 640, 480);
+        before = form->geometry();
+        form->msiAllDisp->trigger();
+        EXPECT_TRUE(form->msiAllDisp->isChecked());
+        EXPECT_TRUE(form->ppmRAllDisp->isChecked());
+        EXPECT_TRUE(form->ppmLAllDisp->isChecked());
+        EXPECT_DOUBLE_EQ(form->State().bookScale, 1.0);
+        EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
+        form->close(); // closing in full screen remembers it
+    }
+    auto form = Create();
+    EXPECT_TRUE(form->ppmRAllDisp->isChecked());
+    form->RestoreFullScreen();
+    EXPECT_TRUE(form->msiAllDisp->isChecked());
+    form->ppmRAllDisp->trigger(); // leave through the pop-up item
+    EXPECT_FALSE(form->msiAllDisp->isChecked());
+    EXPECT_FALSE(form->ppmLAllDisp->isChecked());
+    EXPECT_DOUBLE_EQ(form->State().bookScale, 0.94);
+    EXPECT_FALSE(form->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form->geometry(), before);
+}
+
+TEST(ErrorReport, AnExceptionFromACommandReachesTheErrorBoxAndTheLoopGoesOn) {
+    ScriptedDialogs dialogs;
+    SetAppDialogs(&dialogs);
+    QPushButton button;
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&] {
+        ++clicks;
+        throw Error(FormatMessage(msg::kCannotOpen, "/x/IMG001.JPG"));
+    });
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("ｴﾗｰ"));
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("ﾌｧｲﾙ /x/IMG001.JPG は開けません"));
+    SetAppDialogs(nullptr);
+}
