@@ -1,0 +1,73 @@
+// Draws the book off screen: the covers and the open spreads into a pair of page
+// buffers, with the pictures fitted into their slots, the comment captions, the spine
+// shading and the stacked-paper lines along the outer edges. Knows nothing of widgets;
+// the caller says how large the pages are and shows the buffers when drawing succeeds.
+#pragma once
+
+#include "app/core/Bitmap24.h"
+#include "view/AlbumState.h"
+#include "view/BookLayout.h"
+#include "view/PictureList.h"
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace folivex {
+
+// Turns the full path of a listed picture into its pixels; raises the reader's error when
+// the file cannot be read.
+using PictureSource = std::function<Bitmap24(const std::string& path)>;
+
+struct PageBuffers {
+    QImage left, right;
+};
+
+// Desktop colour n (0 .. 24 in the order of the colour names) from the application palette,
+// as 0x00BBGGRR.
+std::uint32_t SystemColor(int n);
+// A stored colour text ("clWhite", "$00E0F0F8", a system colour name) as a colour.
+QColor ColorFromText(const std::string& text);
+
+// The target size filled with copies of the texture, or a null image when the texture is
+// empty (nothing to tile with).
+QImage TileTexture(QSize target, const QImage& texture);
+
+// Spine shading: n one-pixel columns darkening toward the right or the left edge.
+void ShadeSpine(QImage& page, QColor color, int n, bool towardRight);
+// Alternating dark and paper lines along a page's outer edge (the left page's left edge,
+// the right page's right edge), starting with a dark line at the very edge.
+void DrawEdgeLines(QImage& page, QColor color, PageSide side);
+// Nearest-pixel stretch of the whole picture over box (clipped to the page).
+void StretchPlain(const Bitmap24& picture, QImage& page, const PictureRect& box);
+// The picture unscaled with its top-left corner at (x, y) (clipped to the page).
+void DrawPicture(const Bitmap24& picture, QImage& page, int x, int y);
+
+class BookRenderer {
+public:
+    BookRenderer(AlbumState& state, const PictureList& pictures, PictureSource source);
+
+    // The spread at the current page, both pages of the given size. On success the slot
+    // files name the pictures shown (blank slots name none); on an error nothing of the
+    // state but the last fitted box has changed.
+    PageBuffers DrawSpread(QSize page);
+    // The closed book: the cover page and the strip of page edges, of the given sizes.
+    PageBuffers DrawFrontCover(QSize leftPage, QSize rightPage);
+    PageBuffers DrawBackCover(QSize leftPage, QSize rightPage);
+
+private:
+    void LoadSlotPicture(const std::string& fileName, int slot, PageBuffers& pages,
+                         BookSize fittingPage);
+    void DrawCaption(QImage& page, int slot, const std::string& comment, int pictureHeight);
+    void DrawTitle(QImage& cover);
+
+    AlbumState& state_;
+    const PictureList& pictures_;
+    PictureSource source_;
+};
+
+} // namespace folivex

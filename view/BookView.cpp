@@ -1,0 +1,169 @@
+#include "view/BookView.h"
+
+#include "app/ui/Dialogs.h"
+#include "view/BookLayout.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace folivex {
+
+namespace {
+
+// The hourglass for as long as a drawing runs, whichever way it ends.
+class BusyCursor {
+public:
+    BusyCursor() : active_(QGuiApplication::instance() != nullptr) {
+        if (active_)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor() {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool active_;
+};
+
+// Holds back painting of the book while its pieces move and change, so the new book
+// appears in one step; painting resumes on every way out, an error included.
+class HeldUpdates {
+public:
+    explicit HeldUpdates(QWidget* widget) : widget_(widget) { widget_->setUpdatesEnabled(false); }
+    ~HeldUpdates() { widget_->setUpdatesEnabled(true); }
+    HeldUpdates(const HeldUpdates&) = delete;
+    HeldUpdates& operator=(const HeldUpdates&) = delete;
+
+private:
+    QWidget* widget_;
+};
+
+void SetGeometry(QWidget* widget, const PictureRect& r) {
+    widget->setGeometry(r.left, r.top, r.width, r.height);
+}
+
+} // namespace
+
+BookView::BookView(AlbumState& state, const PictureList& pictures, BookWidgets widgets,
+                   PictureSource source)
+    : state_(state), pictures_(pictures), w_(widgets),
+      renderer_(state, pictures, std::move(source)) {}
+
+QSize BookView::PageSizeOf(const PageImage* page) const {
+    return page->size();
+}
+
+void BookView::TileTexture(const QImage& texture) {
+    const QImage tiled = folivex::TileTexture(w_.imgBase->size(), texture);
+    if (!tiled.isNull())
+        w_.imgBase->setPixmap(QPixmap::fromImage(tiled));
+}
+
+void BookView::LayoutOpenBook() {
+    SetGeometry(w_.ntbBase,
+                OpenBookRect(w_.imgBase->width(), w_.imgBase->height(), state_.bookScale));
+}
+
+void BookView::ShowSpread() {
+    HeldUpdates held(w_.ntbBase);
+    LayoutOpenBook();
+    const int h = w_.ntbBase->height();
+    const int pw = OpenPageWidth(w_.ntbBase->width());
+    w_.imgLeftPage->setGeometry(0, 0, pw, h);
+    w_.imgRightPage->setGeometry(w_.imgLeftPage->width(), 0, pw, h);
+    DrawSpread();
+    ShowBuffers();
+}
+
+void BookView::DrawSpread() {
+    BusyCursor busy;
+    // Composed apart and kept only when every picture was read, so a failed drawing
+    // leaves the buffers (and what is shown) as they were.
+    buffers_ = renderer_.DrawSpread(PageSizeOf(w_.imgLeftPage));
+}
+
+void BookView::ShowBuffers() {
+    w_.imgLeftPage->SetImage(buffers_.left);
+    w_.imgRightPage->SetImage(buffers_.right);
+}
+
+void BookView::PlaceClosedBook(Cover cover) {
+    const ClosedBookLayout l = ClosedBookRect(w_.imgBase->width(), w_.imgBase->height(),
+                                              state_.bookScale, state_.page.openMode, cover);
+    SetGeometry(w_.ntbBase, l.book);
+    SetGeometry(w_.imgLeftPage, l.leftPage);
+    SetGeometry(w_.imgRightPage, l.rightPage);
+}
+
+void BookView::DrawFrontCover() {
+    {
+        HeldUpdates held(w_.ntbBase);
+        PlaceClosedBook(Cover::Front);
+        buffers_ =
+            renderer_.DrawFrontCover(PageSizeOf(w_.imgLeftPage), PageSizeOf(w_.imgRightPage));
+        ShowBuffers();
+    }
+    if (w_.scbStatus) {
+        w_.scbStatus->setMaximum(std::max(1, pictures_.RowCount() - 1));
+        w_.scbStatus->setValue(state_.page.ScrollPosition(pictures_.RowCount()));
+    }
+}
+
+void BookView::DrawBackCover() {
+    HeldUpdates held(w_.ntbBase);
+    PlaceClosedBook(Cover::Back);
+    buffers_ = renderer_.DrawBackCover(PageSizeOf(w_.imgLeftPage), PageSizeOf(w_.imgRightPage));
+    ShowBuffers();
+}
+
+void BookView::FormResize(const QImage& texture) {
+    TileTexture(texture);
+    if (state_.activeView != 0)
+        LayoutOpenBook();
+    else if (state_.page.IsFrontCover())
+        DrawFrontCover();
+    else if (state_.page.IsBackCover())
+        DrawBackCover();
+    else
+        ShowSpread();
+}
+
+void BookView::ppmBilinearClick() {
+    if (!state_.page.IsSpreadOpen())
+        return;
+    BusyCursor busy;
+    struct Restore {
+        bool& flag;
+        bool saved;
+        ~Restore() { flag = saved; }
+    } restore{state_.clearImage, state_.clearImage};
+    state_.clearImage = true;
+    DrawSpread();
+    ShowBuffers();
+}
+
+void BookView::spbWriteTitleClick() {
+    const auto title = AppDialogs().InputBox(QStringLiteral("タイトルの変更"),
+                                             QStringLiteral("タイトルを入力してください"),
+                                             QString::fromStdString(state_.albumTitle));
+    if (title)
+        state_.albumTitle = title->toStdString();
+    if (w_.window) {
+        const QString prefix = state_.albumViewingMode
+                                   ? QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ")
+                                   : QStringLiteral("Folivex - ");
+        w_.window->setWindowTitle(prefix + QString::fromStdString(state_.albumTitle));
+    }
+    if (state_.page.IsFrontCover())
+        DrawFrontCover();
+}
+
+} // namespace folivex

@@ -1,0 +1,48 @@
+#include "view/PageImage.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace folivex {
+
+PageImage::PageImage(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true); // the cursor follows the pointer without a button held
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PageImage::SetImage(const QImage& image) {
+    image_ = image;
+    update();
+}
+
+void PageImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+    // Whatever the image does not cover (briefly, while a page is being resized).
+    if (image_.width() < width())
+        painter.fillRect(image_.width(), 0, width() - image_.width(), height(), palette().window());
+    if (image_.height() < height())
+        painter.fillRect(0, image_.height(), width(), height() - image_.height(),
+                         palette().window());
+}
+
+void PageImage::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        leftPressed_ = true;
+    emit mousePressed(event->position().toPoint(), event->button());
+}
+
+void PageImage::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMoved(event->position().toPoint());
+}
+
+void PageImage::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool wasPressed = leftPressed_;
+    leftPressed_ = false;
+    if (wasPressed && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+} // namespace folivex
