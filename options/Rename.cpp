@@ -1,0 +1,136 @@
+#include "options/Rename.h"
+
+#include "app/ui/Dialogs.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace folivex {
+
+namespace {
+
+QLabel* GreenMark(QWidget* parent) {
+    auto* mark = new QLabel(QStringLiteral("(*)"), parent);
+    mark->setStyleSheet(QStringLiteral("color: green; font-weight: bold;"));
+    return mark;
+}
+
+} // namespace
+
+TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget* parent)
+    : QDialog(parent), state_(state), target_(target) {
+    setWindowTitle(QStringLiteral("リネーム"));
+    setFixedSize(296, 234);
+
+    auto* format = new QGroupBox(QStringLiteral("出力ﾌｧｲﾙ名書式"), this);
+    edtTopStr = new QLineEdit(format);
+    edtEndStr = new QLineEdit(format);
+    auto* sample = new QLabel(QStringLiteral("000"), format);
+    sample->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sample->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* extension = new QLabel(QStringLiteral(".JPG"), format);
+    extension->setStyleSheet(QStringLiteral("color: gray;"));
+    auto* formatGrid = new QGridLayout(format);
+    formatGrid->addWidget(new QLabel(QStringLiteral("先頭文字列"), format), 0, 0);
+    formatGrid->addWidget(new QLabel(QStringLiteral("末尾文字列"), format), 0, 2);
+    formatGrid->addWidget(edtTopStr, 1, 0);
+    formatGrid->addWidget(sample, 1, 1);
+    formatGrid->addWidget(edtEndStr, 1, 2);
+    formatGrid->addWidget(extension, 1, 3);
+    formatGrid->addWidget(GreenMark(format), 1, 4);
+
+    auto* serial = new QGroupBox(QStringLiteral("連番設定"), this);
+    speNumFig = new BeepSpinBox(serial);
+    speNumFig->setRange(0, 10);
+    speNumFig->setValue(3);
+    speNumInc = new QSpinBox(serial);
+    speNumInc->setRange(1, 1000);
+    speNumInc->setValue(1);
+    auto* serialRow = new QHBoxLayout(serial);
+    serialRow->addWidget(new QLabel(QStringLiteral("数字桁数"), serial));
+    serialRow->addWidget(speNumFig);
+    serialRow->addWidget(new QLabel(QStringLiteral("桁"), serial));
+    serialRow->addWidget(new QLabel(QStringLiteral("増分"), serial));
+    serialRow->addWidget(speNumInc);
+
+    auto* output = new QGroupBox(QStringLiteral("出力フォルダ"), this);
+    edtOutputFolder = new QLineEdit(output);
+    edtOutputFolder->setReadOnly(true);
+    btnOFolderSelect = new QPushButton(QStringLiteral("参照.."), output);
+    auto* outputRow = new QHBoxLayout(output);
+    outputRow->addWidget(edtOutputFolder);
+    outputRow->addWidget(btnOFolderSelect);
+
+    btnOK = new QPushButton(QStringLiteral("変換開始"), this);
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    connect(btnOFolderSelect, &QPushButton::clicked, this, &TfrmRename::btnOFolderSelectClick);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmRename::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* note = new QHBoxLayout;
+    note->addWidget(GreenMark(this));
+    note->addWidget(new QLabel(QStringLiteral("出力拡張子は例です。"), this));
+    note->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(format);
+    layout->addLayout(note);
+    layout->addWidget(serial);
+    layout->addWidget(output);
+    layout->addLayout(buttons);
+}
+
+bool TfrmRename::Execute() {
+    return exec() == QDialog::Accepted;
+}
+
+void TfrmRename::btnOFolderSelectClick() {
+    // A cancelled chooser gives an empty text, which empties the field.
+    edtOutputFolder->setText(AppDialogs().BrowseForFolder(edtOutputFolder->text()));
+}
+
+void TfrmRename::btnOKClick() {
+    const QString folder = edtOutputFolder->text();
+    if (folder.isEmpty()) {
+        AppDialogs().Warning(QStringLiteral("出力先フォルダが指定されていません。"));
+        return;
+    }
+    const QString withSlash = folder.endsWith(QLatin1Char('/')) ? folder : folder + '/';
+    if (withSlash == QString::fromStdString(state_.pictureFolder)) {
+        AppDialogs().Warning(
+            QStringLiteral("現在読み込んでいる画像のあるフォルダには出力できません。"));
+        return;
+    }
+    target_.RenameTopText = edtTopStr->text().toUtf8().toStdString();
+    target_.RenameEndText = edtEndStr->text().toUtf8().toStdString();
+    target_.RenameFigures = speNumFig->value();
+    target_.RenameStep = speNumInc->value();
+    target_.RenameOutputFolder = folder.toUtf8().toStdString();
+    accept();
+}
+
+QString RenameSummary(const RenameSettings& s) {
+    const QStringList lines{
+        QStringLiteral("テスト"),
+        QStringLiteral("  先頭文字列") + QString::fromStdString(s.RenameTopText),
+        QStringLiteral("  末尾文字列") + QString::fromStdString(s.RenameEndText),
+        QStringLiteral("  連番桁数  ") + QString::number(s.RenameFigures),
+        QStringLiteral("  連番増分  ") + QString::number(s.RenameStep),
+        QStringLiteral("  出力先    ") + QString::fromStdString(s.RenameOutputFolder)};
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void ppmRenameClick(TfrmRename& dialog, const RenameSettings& settings) {
+    if (!dialog.Execute())
+        return;
+    AppDialogs().Warning(RenameSummary(settings));
+}
+
+} // namespace folivex
