@@ -1,0 +1,63 @@
+// The thumbnail image list of the contents page and its cache file per picture folder:
+// building the thumbnails of every listed picture, saving them, and loading them back.
+#pragma once
+
+#include "app/core/Bitmap24.h"
+#include "view/PictureList.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace folivex {
+
+// Decodes a listed picture by its full path; raises the decoder's error.
+using PictureSource = std::function<Bitmap24(const std::string& path)>;
+// Shows a text in status panel 1 (and repaints it at once).
+using StatusText = std::function<void(const QString&)>;
+
+// The cache file of a picture folder: the cache folder, then the folder with every "/"
+// and ":" byte left out. Names too long for the file system keep their start and end
+// with a hash of the whole name; the root folder, which would give no name, maps to "%".
+std::string ThumbnailCacheFileName(std::string_view cacheFolder, std::string_view pictureFolder);
+
+// The build's progress after picture row p of a list of rowCount rows: Trunc(10 p /
+// rowCount) filled circles, then empty ones, ten in all.
+QString ThumbnailProgressText(int p, int rowCount);
+
+class ThumbnailCache {
+public:
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int Count() const { return int(images_.size()); }
+    bool IsEmpty() const { return images_.empty(); }
+    // Image i from 0; a null image past the end (a cache built for another listing).
+    QImage Image(int index) const;
+
+    void Clear() { images_.clear(); }
+
+    // LoadThumbnailCache: empties the list, then loads the cache file of pictureFolder
+    // when there is one. A damaged file raises its error and leaves the list empty.
+    void Load(const std::string& cacheFolder, const std::string& pictureFolder);
+
+    // MakeThumbnailCache: nothing for an empty list. Otherwise makes a size x size
+    // thumbnail of every picture row in row order, reporting the progress text after each
+    // row, saves the cache file and shows the folder in the status panel. JPEG files are
+    // decoded at reduced scale on worker threads; any other picture through `source` on
+    // the calling thread. A picture that fails stops the build with its error; the
+    // previous cache file and thumbnails then stay as they were.
+    void Build(const PictureList& list, const std::string& pictureFolder, int size,
+               const std::string& cacheFolder, const PictureSource& source,
+               const StatusText& status);
+
+private:
+    int width_ = 32;
+    int height_ = 32;
+    std::vector<QImage> images_;
+};
+
+} // namespace folivex
