@@ -6,6 +6,7 @@
 #include "dib/FxDIBError.h"
 #include "dib/FxDIBFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <istream>
 #include <ostream>

@@ -4,6 +4,7 @@
 #include "dib/FxDIBError.h"
 #include "dib/FxDIBPixel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 

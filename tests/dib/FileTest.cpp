@@ -12,6 +12,7 @@ namespace {
 
 FxDIBDesc Read(const Bytes& file, OwnedDesc& owner) {
     std::istringstream in(file.Str());
+    ReleaseMemory(owner.Desc());
     owner.Desc() = ReadDIB(in, false);
     return owner.Desc();
 }

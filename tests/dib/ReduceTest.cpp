@@ -2,7 +2,7 @@
 // progress steps, the 8-to-4-bit reduction and the key-colour masks.
 #include "DibTestSupport.h"
 
-#include <set>
+#include <map>
 
 namespace folivex::dib::test {
 namespace {
