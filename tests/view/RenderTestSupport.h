@@ -4,6 +4,7 @@
 
 #include "app/core/Bitmap24.h"
 #include "app/core/Error.h"
+#include "app/core/TextCodec.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 
@@ -11,8 +12,12 @@
 #include <QImage>
 
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace folivex::testing {
 
@@ -70,6 +75,55 @@ inline double DifferingShare(const QImage& a, const QImage& b, int delta) {
                 ++differing;
     }
     return double(differing) / (double(x.width()) * x.height());
+}
+
+// A real decoder for the tests: Qt's JPEG reader, turned into the renderer's pixels.
+inline Bitmap24 DecodeWithQt(const std::string& path) {
+    const QImage decoded(QString::fromStdString(path));
+    if (decoded.isNull())
+        throw Error(FormatMessage(msg::kCannotOpen, path));
+    const QImage bgr = decoded.convertToFormat(QImage::Format_BGR888);
+    Bitmap24 b(bgr.width(), bgr.height());
+    for (int y = 0; y < b.height; ++y)
+        std::memcpy(b.row(y), bgr.constScanLine(y), b.stride());
+    return b;
+}
+
+// The album the build makes in FOLIVEX_SAMPLE_DIR, read from its album file's lines
+// (count, name and comment pairs, then split mode, opening, texture, cover colour, page
+// colour, cover mode, title, cover picture). False when the sample has not been built.
+inline bool LoadSampleAlbum(const std::string& folder, AlbumState& state, PictureList& pictures) {
+    std::ifstream in(folder + "/Sample.ajv", std::ios::binary);
+    if (!in)
+        return false;
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const std::string text = DecodeFileText(bytes.str());
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    const int count = std::stoi(lines.at(0));
+    pictures.Reset();
+    for (int i = 0; i < count; ++i) {
+        PictureList::Row row{lines.at(1 + 2 * i), lines.at(2 + 2 * i), std::to_string(i + 1)};
+        if (i == 0)
+            pictures.MutableAt(1) = row;
+        else
+            pictures.Append(row);
+    }
+    const std::size_t base = std::size_t(1 + 2 * count);
+    state.page.splitMode = std::stoi(lines.at(base));
+    state.page.openMode = std::stoi(lines.at(base + 1));
+    state.coverColor = lines.at(base + 3);
+    state.pageColor = lines.at(base + 4);
+    state.coverMode = std::stoi(lines.at(base + 5));
+    state.albumTitle = lines.at(base + 6);
+    state.coverPicture = lines.at(base + 7);
+    state.pictureFolder = folder + "/";
+    return true;
 }
 
 } // namespace folivex::testing
