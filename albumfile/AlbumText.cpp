@@ -195,7 +195,7 @@ std::string BuildAlbumText(const AlbumState& state, const PictureList& pictures)
     return text;
 }
 
-void WriteFileReplacing(const std::string& path, std::string_view bytes) {
+void WriteFileReplacing(const std::string& path, std::string_view bytes, bool executable) {
     static std::atomic<unsigned> serial{0};
     const Error cannotCreate(FormatMessage(msg::kCannotCreate, path));
     const std::string temp =
@@ -206,6 +206,9 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes) {
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd, old.st_mode & 07777);
+    struct stat created {};
+    if (executable && ::fstat(fd, &created) == 0)
+        ::fchmod(fd, (created.st_mode & 07777) | ((created.st_mode & 0444) >> 2));
     bool ok = true;
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

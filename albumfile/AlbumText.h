@@ -50,8 +50,10 @@ AlbumReadOutcome ApplyAlbumLines(const std::vector<std::string>& lines,
 std::string BuildAlbumText(const AlbumState& state, const PictureList& pictures);
 
 // Writes bytes to a temporary file beside `path` and renames it over `path`, so an
-// interrupted write never destroys the old file. Raises "ﾌｧｲﾙ %s を作成できません".
-void WriteFileReplacing(const std::string& path, std::string_view bytes);
+// interrupted write never destroys the old file; a replaced file keeps its permissions.
+// `executable` adds execute permission wherever read permission is given. Raises
+// "ﾌｧｲﾙ %s を作成できません".
+void WriteFileReplacing(const std::string& path, std::string_view bytes, bool executable = false);
 
 // BuildAlbumText encoded for storage and written with WriteFileReplacing.
 void WriteAlbumFile(const std::string& path, const AlbumState& state, const PictureList& pictures);
