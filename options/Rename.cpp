@@ -18,6 +18,13 @@ QLabel* GreenMark(QWidget* parent) {
     return mark;
 }
 
+// The dialog keeps its fixed small size; tight margins let every row fit.
+template <typename Layout> Layout* Tight(Layout* layout) {
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(4);
+    return layout;
+}
+
 } // namespace
 
 TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget* parent)
@@ -31,9 +38,10 @@ TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget*
     auto* sample = new QLabel(QStringLiteral("000"), format);
     sample->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     sample->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    sample->setFixedWidth(32);
     auto* extension = new QLabel(QStringLiteral(".JPG"), format);
     extension->setStyleSheet(QStringLiteral("color: gray;"));
-    auto* formatGrid = new QGridLayout(format);
+    auto* formatGrid = Tight(new QGridLayout(format));
     formatGrid->addWidget(new QLabel(QStringLiteral("先頭文字列"), format), 0, 0);
     formatGrid->addWidget(new QLabel(QStringLiteral("末尾文字列"), format), 0, 2);
     formatGrid->addWidget(edtTopStr, 1, 0);
@@ -49,18 +57,19 @@ TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget*
     speNumInc = new QSpinBox(serial);
     speNumInc->setRange(1, 1000);
     speNumInc->setValue(1);
-    auto* serialRow = new QHBoxLayout(serial);
+    auto* serialRow = Tight(new QHBoxLayout(serial));
     serialRow->addWidget(new QLabel(QStringLiteral("数字桁数"), serial));
     serialRow->addWidget(speNumFig);
     serialRow->addWidget(new QLabel(QStringLiteral("桁"), serial));
     serialRow->addWidget(new QLabel(QStringLiteral("増分"), serial));
     serialRow->addWidget(speNumInc);
+    serialRow->addStretch();
 
     auto* output = new QGroupBox(QStringLiteral("出力フォルダ"), this);
     edtOutputFolder = new QLineEdit(output);
     edtOutputFolder->setReadOnly(true);
     btnOFolderSelect = new QPushButton(QStringLiteral("参照.."), output);
-    auto* outputRow = new QHBoxLayout(output);
+    auto* outputRow = Tight(new QHBoxLayout(output));
     outputRow->addWidget(edtOutputFolder);
     outputRow->addWidget(btnOFolderSelect);
 
@@ -79,7 +88,7 @@ TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget*
     buttons->addStretch();
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = Tight(new QVBoxLayout(this));
     layout->addWidget(format);
     layout->addLayout(note);
     layout->addWidget(serial);

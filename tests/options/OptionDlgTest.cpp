@@ -61,6 +61,9 @@ TEST_F(OptionDlgTest, ShortcutHistoryMovesAtOnceAndCancelKeepsIt) {
         {"choose C in the list",
          [](TfrmOptionDlg& d, ScriptedDialogs&) { emit d.cbxBookStand->activated(2); },
          "C,A,B,C,D"},
+        {"choose the last entry",
+         [](TfrmOptionDlg& d, ScriptedDialogs&) { emit d.cbxBookStand->activated(4); },
+         "E,A,B,C,D"},
         {"browse for F",
          [](TfrmOptionDlg& d, ScriptedDialogs& s) {
              s.folderAnswers.push_back("F");
@@ -160,11 +163,13 @@ TEST_F(OptionDlgTest, CoverChoicesFollowAlbumViewingMode) {
 
     // In an album the folder-name cover is not offered; a mode it does not show survives OK.
     state.albumViewingMode = true;
+    settings.susieLoc = 7;
     dlg.FormShow();
     EXPECT_EQ(dlg.rdgCoverConf->ItemCount(), 2);
     EXPECT_EQ(dlg.rdgCoverConf->ItemIndex(), -1);
     dlg.OKBtnClick();
     EXPECT_EQ(state.coverMode, 2);
+    EXPECT_EQ(settings.susieLoc, 7);
 }
 
 TEST_F(OptionDlgTest, CoverPictureKeepsOnlyTheFileName) {
