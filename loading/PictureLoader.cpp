@@ -12,7 +12,7 @@ Bitmap24 LoadPicture24(const std::string& path, TSPIBitmap& spiBitmap) {
     if (ext == ".BMP")
         return LoadBmpFile(path);
     spiBitmap.LoadFromFile(path);
-    return spiBitmap.Picture();
+    return std::move(spiBitmap.Picture()); // the caller's copy is the only one needed
 }
 
 } // namespace folivex
