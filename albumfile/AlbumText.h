@@ -16,9 +16,10 @@
 
 namespace folivex {
 
-// Larger files are refused as unreadable; a real album of many thousand pictures stays
-// far below this.
-inline constexpr std::size_t kMaxAlbumFileBytes = 64u << 20;
+// Larger files are refused as unreadable. An album of a hundred thousand pictures
+// stays well below this, and a hostile file of nothing but line breaks cannot make the
+// reader hold more than a few hundred megabytes of lines and rows.
+inline constexpr std::size_t kMaxAlbumFileBytes = 8u << 20;
 
 // The lines of a stored text: a line ends at CR, LF or CR LF, a NUL ends the text, and
 // a line end at the very end adds no empty line. Decodes CP932 or BOM-marked UTF-8.

@@ -309,7 +309,10 @@ TEST(AlbumText, CountZeroAndFolderFallbacks) {
 
 TEST(AlbumText, UnreadableFilesRaiseCannotOpen) {
     TempFolder dir;
-    for (const std::string& path : {dir.File("missing.ajv"), dir.path.string()}) {
+    Spit(dir.File("huge.ajv"), "");
+    fs::resize_file(dir.File("huge.ajv"), kMaxAlbumFileBytes + 1);
+    for (const std::string& path :
+         {dir.File("missing.ajv"), dir.path.string(), dir.File("huge.ajv")}) {
         try {
             ReadAlbumFileBytes(path);
             ADD_FAILURE() << path;
