@@ -1,0 +1,289 @@
+#include "contents/ContentsPage.h"
+
+#include "app/core/Error.h"
+#include "app/core/Paths.h"
+#include "app/ui/Dialogs.h"
+#include "contents/PictureRows.h"
+#include "contents/ThumbnailImage.h"
+#include "loading/PictureFile.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace folivex {
+
+namespace {
+
+constexpr int kFolderPanelWidth = 180;
+constexpr int kPatternPanelHeight = 112;
+const QString kFolderCaption = QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:");
+
+// The cell's picture rectangle: the picture keeps its aspect ratio, centred in the cell.
+QRect FitInCell(const QRect& cell, int width, int height) {
+    const double w = cell.width();
+    const double W = width, Hp = height;
+    if (Hp < W) {
+        const int m = int((w - (Hp / W) * w) / 2);
+        return QRect(QPoint(cell.left(), cell.top() + m), QPoint(cell.right(), cell.bottom() - m));
+    }
+    const int m = int((w - (W / Hp) * w) / 2);
+    return QRect(QPoint(cell.left() + m, cell.top()), QPoint(cell.right() - m, cell.bottom()));
+}
+
+} // namespace
+
+ContentsPage::ContentsPage(AlbumState& state, PictureList& pictures, const Settings& settings,
+                           ContentsHooks hooks, ContentsConfig config, QWidget* parent)
+    : QWidget(parent), state_(state), pictures_(pictures), settings_(settings),
+      hooks_(std::move(hooks)), config_(std::move(config)) {
+    BuildFolderPanel();
+    BuildGrid();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlDirSelect);
+    layout->addWidget(stgPageList, 1);
+    ResetPageList();
+}
+
+void ContentsPage::BuildFolderPanel() {
+    pnlDirSelect = new QWidget(this);
+    pnlDirSelect->setFixedWidth(kFolderPanelWidth);
+    auto* column = new QVBoxLayout(pnlDirSelect);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(new QLabel(QStringLiteral("ﾌｫﾙﾀﾞ"), pnlDirSelect));
+    ftvFTree = new TFolderTreeViewPetit(config_.shell, pnlDirSelect);
+    column->addWidget(ftvFTree, 1);
+    auto* patterns = new QWidget(pnlDirSelect);
+    patterns->setFixedHeight(kPatternPanelHeight);
+    auto* patternColumn = new QVBoxLayout(patterns);
+    patternColumn->setContentsMargins(0, 0, 0, 0);
+    patternColumn->setSpacing(0);
+    patternColumn->addWidget(new QLabel(QStringLiteral("読込み可能な画像形式"), patterns));
+    clbFileExt = new TFileExtList(patterns);
+    patternColumn->addWidget(clbFileExt, 1);
+    column->addWidget(patterns);
+    clbFileExt->SetPatterns(config_.patterns.empty()
+                                ? std::vector<std::string>{"*.bmp", "*.jpg", "*.jpeg"}
+                                : config_.patterns);
+    connect(ftvFTree, &TFolderTreeViewPetit::Change, this, &ContentsPage::ftvFTreeChange);
+}
+
+void ContentsPage::BuildGrid() {
+    stgPageList = new TPageListGrid(pictures_, this);
+    stgPageList->RowHeader().PaintThumbnail = [this](QPainter* p, const QRect& cell, int row) {
+        PaintThumbnail(p, cell, row);
+    };
+    stgPageList->OnRowsMoved = [this] { ListChanged(); };
+
+    ppmContents = new QMenu(stgPageList);
+    ppmAdd = ppmContents->addAction(QStringLiteral("追加(&A)"));
+    ppmDelete = ppmContents->addAction(QStringLiteral("削除(&D)"));
+    ppmDelete->setStatusTip(QStringLiteral("ｷｬﾚｯﾄのある行を削除します。"));
+    ppmDelete->setToolTip(ppmDelete->statusTip());
+    ppmAllClear = ppmContents->addAction(QStringLiteral("すべて削除(&C)"));
+    ppmRename = ppmContents->addAction(QStringLiteral("リネーム(&N)"));
+    connect(ppmAdd, &QAction::triggered, this, &ContentsPage::msiAddPicClick);
+    connect(ppmDelete, &QAction::triggered, this, &ContentsPage::msiDeletePicClick);
+    connect(ppmAllClear, &QAction::triggered, this, &ContentsPage::msiNewClick);
+    connect(ppmRename, &QAction::triggered, this, [this] {
+        if (hooks_.rename)
+            hooks_.rename();
+    });
+    connect(ppmContents, &QMenu::aboutToShow, this, &ContentsPage::ppmContentsPopup);
+    stgPageList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(stgPageList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        ppmContents->popup(stgPageList->viewport()->mapToGlobal(pos));
+    });
+}
+
+void ContentsPage::ListChanged() {
+    if (hooks_.listChanged)
+        hooks_.listChanged();
+}
+
+void ContentsPage::RepaintThumbnails() {
+    stgPageList->RowHeader().viewport()->update();
+}
+
+void ContentsPage::ResetPageList() {
+    pictures_.Reset();
+    stgPageList->Model().Refresh();
+    stgPageList->ResetGeometry(settings_.thumbnailSize);
+}
+
+void ContentsPage::ftvFTreeChange() {
+    const std::string directory = ftvFTree->Directory();
+    // Syncing the tree to the album's folder must not replace the album's list; a node
+    // without a folder (the computer) has nothing to list.
+    if (syncingTree_ || directory.empty())
+        return;
+    if (!pictures_.IsEmpty())
+        ResetPageList();
+    failedPaths_.clear();
+    state_.pictureFolder = PictureFolderOf(directory);
+    if (hooks_.status)
+        hooks_.status(kFolderCaption + QString::fromStdString(state_.pictureFolder));
+    FillPictureRows(pictures_,
+                    ListFolderPictures(state_.pictureFolder, clbFileExt->CheckedPatterns()));
+    stgPageList->Model().Refresh();
+    ListChanged();
+
+    // A damaged cache is reported, but the folder's title is still shown.
+    std::exception_ptr cacheError;
+    try {
+        LoadThumbnailCache();
+    } catch (const Error&) {
+        cacheError = std::current_exception();
+    }
+    state_.albumTitle = AlbumTitleOfFolder(state_.pictureFolder);
+    if (!state_.albumViewingMode && hooks_.caption)
+        hooks_.caption(QStringLiteral("Folivex - ") + QString::fromStdString(state_.albumTitle));
+    if (cacheError)
+        std::rethrow_exception(cacheError);
+}
+
+void ContentsPage::msiAddPicClick() {
+    const QString filter =
+        config_.pictureFilter.isEmpty()
+            ? QStringLiteral("JPEG(*.jpg;*.jpeg)|*.jpg;*.jpeg|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|")
+            : config_.pictureFilter;
+    const QStringList chosen =
+        AppDialogs().OpenFiles(QString::fromStdString(state_.pictureFolder), filter);
+    std::vector<std::string> files;
+    for (const QString& file : chosen)
+        files.push_back(file.toStdString());
+    switch (AddPictureFiles(pictures_, state_.pictureFolder, files)) {
+    case AddResult::Nothing:
+        return;
+    case AddResult::OtherFolder:
+        AppDialogs().Warning(
+            QString::fromUtf8(kOtherFolderWarning.data(), qsizetype(kOtherFolderWarning.size())));
+        return;
+    case AddResult::Added:
+        break;
+    }
+    stgPageList->Model().Refresh();
+    if (hooks_.status)
+        hooks_.status(kFolderCaption + QString::fromStdString(state_.pictureFolder));
+    if (hooks_.storeFolder)
+        hooks_.storeFolder(state_.pictureFolder);
+    ListChanged();
+}
+
+void ContentsPage::msiDeletePicClick() {
+    if (!DeletePictureRow(pictures_, stgPageList->CaretRow()))
+        return;
+    stgPageList->Model().Refresh();
+    ListChanged();
+}
+
+void ContentsPage::msiNewClick() {
+    ResetPageList();
+    if (hooks_.status)
+        hooks_.status(kFolderCaption + QStringLiteral("無し"));
+    ListChanged();
+}
+
+void ContentsPage::ppmContentsPopup() {
+    const bool picture = !pictures_.FileName(stgPageList->CaretRow()).empty();
+    ppmDelete->setEnabled(picture);
+    ppmAllClear->setEnabled(picture);
+    ppmRename->setEnabled(picture);
+    ppmAdd->setEnabled(true);
+}
+
+void ContentsPage::speThumSizeChange() {
+    stgPageList->ApplyThumbnailSize(settings_.thumbnailSize);
+}
+
+void ContentsPage::msiMkThumCacheClick() {
+    imlThum.Build(pictures_, state_.pictureFolder, settings_.thumbnailSize, config_.cacheFolder,
+                  hooks_.pictureSource, hooks_.status);
+    RepaintThumbnails();
+}
+
+void ContentsPage::LoadThumbnailCache() {
+    imlThum.Clear();
+    RepaintThumbnails();
+    if (!state_.pictureFolder.empty())
+        imlThum.Load(config_.cacheFolder, state_.pictureFolder);
+}
+
+void ContentsPage::PrepareToShow() {
+    if (!state_.pictureFolder.empty()) {
+        syncingTree_ = true;
+        ftvFTree->SetDirectory(state_.pictureFolder);
+        syncingTree_ = false;
+    }
+    if (state_.page.IsSpreadOpen())
+        stgPageList->SetCaretRow(state_.page.currentPage);
+}
+
+int ContentsPage::CaretPicture() const {
+    const int row = stgPageList->CaretRow();
+    return pictures_.FileName(row).empty() ? 0 : row;
+}
+
+void ContentsPage::PaintThumbnail(QPainter* painter, const QRect& cell, int row) {
+    if (!settings_.thumbnails || state_.activeView != 1 || pictures_.FileName(row).empty())
+        return;
+    if (!imlThum.IsEmpty())
+        PaintFromCache(painter, cell, row);
+    else
+        PaintFromFile(painter, cell, row);
+    if (row == stgPageList->CaretRow() && stgPageList->hasFocus()) {
+        painter->setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter->drawRect(cell.adjusted(0, 0, -1, -1));
+    }
+}
+
+void ContentsPage::PaintFromCache(QPainter* painter, const QRect& cell, int row) {
+    bool ok = false;
+    const int index = QString::fromStdString(pictures_.At(row).number).toInt(&ok) - 1;
+    const QImage image = ok ? imlThum.Image(index) : QImage();
+    if (image.isNull())
+        return;
+    painter->drawImage(cell, image, QRect(0, 0, image.width() - 1, image.height() - 1));
+}
+
+void ContentsPage::PaintFromFile(QPainter* painter, const QRect& cell, int row) {
+    const std::string path = state_.pictureFolder + pictures_.FileName(row);
+    if (failedPaths_.count(path) || !FileExists(path))
+        return;
+    Bitmap24 picture;
+    try {
+        if (IsJpegName(path))
+            picture = DecodeJpegReduced(ReadWholeFile(path), cell.width());
+        else if (hooks_.pictureSource)
+            picture = hooks_.pictureSource(path);
+    } catch (const Error& e) {
+        ReportPaintError(path, QString::fromUtf8(e.what()));
+        return;
+    }
+    if (picture.empty())
+        return;
+    painter->fillRect(cell, palette().color(QPalette::Dark));
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    painter->drawImage(FitInCell(cell, picture.width, picture.height), ToQImage(picture));
+}
+
+// Painting may run many times a second: a broken picture is reported once, after the
+// paint, and then left blank.
+void ContentsPage::ReportPaintError(const std::string& path, const QString& message) {
+    failedPaths_.insert(path);
+    QTimer::singleShot(0, this, [this, message] {
+        if (hooks_.paintError)
+            hooks_.paintError(message);
+        else
+            AppDialogs().ErrorBox(message);
+    });
+}
+
+} // namespace folivex

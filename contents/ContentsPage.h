@@ -1,0 +1,99 @@
+// The contents page: the folder panel (folder tree and pattern check list), the picture
+// list grid with its pop-up menu, the thumbnails and the thumbnail cache. It works on
+// the main window's album state, picture list and settings, and reports to the window
+// through callbacks, so it runs and is tested without the main window.
+#pragma once
+
+#include "app/core/Settings.h"
+#include "contents/FileExtList.h"
+#include "contents/FolderTreeView.h"
+#include "contents/PageListGrid.h"
+#include "contents/ThumbnailCache.h"
+#include "view/AlbumState.h"
+#include "view/PictureList.h"
+
+#include <QMenu>
+#include <QWidget>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace folivex {
+
+struct ContentsHooks {
+    StatusText status;                                   // status panel 1 (repaint at once)
+    std::function<void(const QString&)> caption;         // the window caption
+    std::function<void(const std::string&)> storeFolder; // settings Folder/CurrentFolder
+    PictureSource pictureSource;                         // non-JPEG pictures
+    std::function<void()> listChanged;                   // rows added, deleted or moved
+    std::function<void()> rename;                        // the pop-up's rename item
+    // Errors met while painting thumbnails; shown after the paint, not inside it.
+    std::function<void(const QString&)> paintError;
+};
+
+struct ContentsConfig {
+    std::string cacheFolder;           // the data folder's "Cache/"
+    QString pictureFilter;             // the picture open dialog's filter
+    std::vector<std::string> patterns; // entries of the pattern check list
+    ShellEnvironment shell = ShellEnvironment::FromSystem();
+};
+
+class ContentsPage : public QWidget {
+    Q_OBJECT
+public:
+    ContentsPage(AlbumState& state, PictureList& pictures, const Settings& settings,
+                 ContentsHooks hooks, ContentsConfig config, QWidget* parent = nullptr);
+
+    QWidget* pnlDirSelect;
+    TFolderTreeViewPetit* ftvFTree;
+    TFileExtList* clbFileExt;
+    TPageListGrid* stgPageList;
+    QMenu* ppmContents;
+    QAction *ppmAdd, *ppmDelete, *ppmAllClear, *ppmRename;
+    ThumbnailCache imlThum;
+
+    // The empty list and the grid's geometry.
+    void ResetPageList();
+    // Fills the list from the folder selected in the tree (ftvFTree.OnChange).
+    void ftvFTreeChange();
+    void msiAddPicClick();    // AddPictures
+    void msiDeletePicClick(); // the caret row
+    void msiNewClick();       // clear
+    void ppmContentsPopup();  // enables the pop-up's items
+    void speThumSizeChange();
+    void msiMkThumCacheClick(); // MakeThumbnailCache
+    void LoadThumbnailCache();
+
+    // What showing the contents view does to the list before the page switch: the tree
+    // goes to PictureFolder (keeping the list as it is) and the caret to CurrentPage.
+    void PrepareToShow();
+    // The caret row when it holds a picture, else 0: the new CurrentPage when the
+    // view page is shown again.
+    int CaretPicture() const;
+
+    // Paints row `row`'s thumbnail into the cell (the fixed column 0).
+    void PaintThumbnail(QPainter* painter, const QRect& cell, int row);
+
+    void SetFolderPanelVisible(bool visible) { pnlDirSelect->setVisible(visible); }
+
+private:
+    void BuildFolderPanel();
+    void BuildGrid();
+    void ListChanged();
+    void PaintFromCache(QPainter* painter, const QRect& cell, int row);
+    void PaintFromFile(QPainter* painter, const QRect& cell, int row);
+    void ReportPaintError(const std::string& path, const QString& message);
+    void RepaintThumbnails();
+
+    AlbumState& state_;
+    PictureList& pictures_;
+    const Settings& settings_;
+    ContentsHooks hooks_;
+    ContentsConfig config_;
+    bool syncingTree_ = false;
+    std::set<std::string> failedPaths_;
+};
+
+} // namespace folivex
