@@ -71,7 +71,8 @@ void LeaveAlbumViewingMode(AlbumState& state, const AlbumWindow& window) {
 }
 
 bool IsUsableAlbumName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
 AlbumFileCommands::AlbumFileCommands(AlbumState& state, PictureList& pictures, Settings& settings,
