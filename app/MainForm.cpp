@@ -4,9 +4,30 @@
 #include "app/core/Error.h"
 #include "app/core/Paths.h"
 #include "app/ui/Dialogs.h"
+#include "albumfile/AlbumCommands.h"
+#include "contents/ContentsPage.h"
+#include "contents/FolderTreeView.h"
+#include "contents/PageListGrid.h"
+#include "contents/Search.h"
+#include "contents/ThumbnailImage.h"
+#include "loading/JpegDecoder.h"
+#include "loading/PictureLoader.h"
+#include "loading/ReadableFormats.h"
+#include "loading/SPIBitmap.h"
+#include "loading/SPIs.h"
+#include "options/OptionDlg.h"
+#include "options/OptionValues.h"
+#include "options/Rename.h"
 #include "resources/DefaultTexture.h"
+#include "view/BookView.h"
+#include "view/Navigator.h"
+#include "view/PageImage.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSoundEffect>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -63,6 +84,10 @@ TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
     BuildClientArea();
     BuildStatusPanel();
     texture_ = DefaultTexture();
+    spiBitmap_ = std::make_unique<TSPIBitmap>();
+    formats_ = std::make_unique<ReadableFormats>();
+    BuildViewModules();
+    ConnectCommands();
 }
 
 TfrmFXMainForm::~TfrmFXMainForm() = default;
@@ -237,8 +262,8 @@ void TfrmFXMainForm::BuildClientArea() {
     imgBaseTexture->setAttribute(Qt::WA_TransparentForMouseEvents);
     ntbBase = new QStackedWidget(pnlBase);
     viewPage = new QWidget;
-    imgLeftPage = new QLabel(viewPage);
-    imgRightPage = new QLabel(viewPage);
+    imgLeftPage = new PageImage(viewPage);
+    imgRightPage = new PageImage(viewPage);
     imgLeftPage->setContextMenuPolicy(Qt::CustomContextMenu);
     imgRightPage->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(imgLeftPage, &QWidget::customContextMenuRequested, this,
@@ -246,6 +271,8 @@ void TfrmFXMainForm::BuildClientArea() {
     connect(imgRightPage, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { ppmRPoPMenu->popup(imgRightPage->mapToGlobal(p)); });
     contentsPage = new QWidget;
+    auto* contentsLayout = new QVBoxLayout(contentsPage);
+    contentsLayout->setContentsMargins(0, 0, 0, 0);
     ntbBase->addWidget(viewPage);
     ntbBase->addWidget(contentsPage);
     setCentralWidget(pnlBase);
@@ -320,6 +347,8 @@ void TfrmFXMainForm::FormCreate() {
         }
     }
     imgBaseTexture->setPixmap(QPixmap::fromImage(texture_));
+    SearchPlugIns();
+    nav_->SetViewer(QString::fromStdString(settings_.imgViewer));
 
     int sw = options_.screenWidth, sh = options_.screenHeight;
     if (sw <= 0 || sh <= 0) {
@@ -330,6 +359,9 @@ void TfrmFXMainForm::FormCreate() {
     WindowBounds b = CentredStartBounds(sw, sh);
     setGeometry(b.left, b.top, b.width, b.height);
 
+    BuildContentsPage();
+    BuildAlbumFiles();
+    contents_->ResetPageList();
     stbPanel1->setText(QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し"));
     ntbBase->setCurrentIndex(0);
     state_.page.currentPage = PageModel::kFrontCover;
@@ -380,6 +412,9 @@ void TfrmFXMainForm::FormShow() {
         } catch (const std::exception& e) {
             Application::ReportError(e);
         }
+        DrawFrontCover();
+    } else {
+        contents_->ftvFTree->SetDirectory(state_.pictureFolder);
     }
     stbPanel1->setText(QString::fromStdString(state_.pictureFolder));
     scbStatus->show();
@@ -424,7 +459,8 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
     if (!albumPath || albumPath->isEmpty())
         return;
     try {
-        LoadAlbumFile(*albumPath);
+        if (!LoadAlbumFile(*albumPath))
+            return;
     } catch (const std::exception& e) {
         Application::ReportError(e);
         return;
@@ -433,37 +469,126 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
                    QString::fromStdString(state_.albumTitle));
     state_.page.currentPage = PageModel::kFrontCover;
     DrawFrontCover();
+    UpdatePageCounter();
 }
 
-void TfrmFXMainForm::LoadAlbumFile(const QString& path) {
-    // Album files are read by the album-file module once it is wired in.
-    Q_UNUSED(path);
+void TfrmFXMainForm::BuildViewModules() {
+    auto source = [this](const std::string& path) { return LoadPicture24(path, *spiBitmap_); };
+    book_ = std::make_unique<BookView>(
+        state_, pictures_,
+        BookWidgets{this, imgBase, ntbBase, imgLeftPage, imgRightPage, scbStatus}, source);
+
+    auto* sound = new QSoundEffect(this);
+    const QString wav = options_.programFolder + QStringLiteral("Change.WAV");
+    if (QFileInfo::exists(wav))
+        sound->setSource(QUrl::fromLocalFile(wav));
+    NavigatorServices services;
+    services.playTurnSound = [sound] {
+        // A sound still playing is not restarted; no file or device plays nothing.
+        if (sound->source().isValid() && !sound->isPlaying())
+            sound->play();
+    };
+    services.programExists = [](const QString& p) { return QFileInfo(p).isFile(); };
+    services.startViewer = [](const QString& program, const QString& picture) {
+        QProcess::startDetached(program, {picture});
+    };
+    services.openWithDesktop = [](const QString& picture) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(picture));
+    };
+    services.updateCounter = [this] { UpdatePageCounter(); };
+    services.repaint = [this] { repaint(); };
+    nav_ = std::make_unique<Navigator>(state_, pictures_, *book_, imgLeftPage, imgRightPage,
+                                       scbStatus, services, this);
+    for (auto [page, side] : {std::pair{imgLeftPage, PageSide::Left},
+                              std::pair{imgRightPage, PageSide::Right}}) {
+        connect(page, &PageImage::mousePressed, this,
+                [this, side = side](QPoint p, Qt::MouseButton) { nav_->imgPageMouseDown(side, p); });
+        connect(page, &PageImage::mouseMoved, this,
+                [this, side = side](QPoint p) { nav_->imgPageMouseMove(side, p); });
+        connect(page, &PageImage::clicked, this, [this, side = side] { nav_->imgDblClick(side); });
+    }
 }
 
-void TfrmFXMainForm::LayoutOpenBook() {
-    const int wb = imgBase->width(), hb = imgBase->height();
-    const double k = state_.bookScale;
-    const int h = int(k * hb);
-    const int w = int(h / 1.4 * 2);
-    ntbBase->setGeometry(int((wb - w) / 2.0), int((1 - k) * hb / 2), w, h);
+void TfrmFXMainForm::SetNavigatorServices(const NavigatorServices& services) {
+    nav_ = std::make_unique<Navigator>(state_, pictures_, *book_, imgLeftPage, imgRightPage,
+                                       scbStatus, services, this);
+    nav_->SetViewer(QString::fromStdString(settings_.imgViewer));
 }
 
-void TfrmFXMainForm::DrawFrontCover() {
-    scbStatus->setMaximum(std::max(1, RowCount() - 1));
-    scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
+void TfrmFXMainForm::SearchPlugIns() {
+    spis_.reset();
+    TSPIPlaces places;
+    places.appDir = options_.programFolder.toUtf8().toStdString();
+    places.susieIniPath = DefaultSusieIniPath();
+    spis_ = std::make_unique<TSPIs>(places);
+    formats_ = std::make_unique<ReadableFormats>();
+    formats_->Connect(*spis_);
+    SearchPlugInsAtStart(*spis_, settings_.susieLoc);
 }
 
-void TfrmFXMainForm::DrawBackCover() {}
-
-void TfrmFXMainForm::ShowSpread() { LayoutOpenBook(); }
-
-void TfrmFXMainForm::TileTexture() {
-    QImage tiled(imgBase->size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
-    QPainter p(&tiled);
-    p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(texture_));
-    p.end();
-    imgBase->setPixmap(QPixmap::fromImage(tiled));
+void TfrmFXMainForm::BuildContentsPage() {
+    ContentsHooks hooks;
+    hooks.status = [this](const QString& text) {
+        stbPanel1->setText(text);
+        stbPanel1->repaint();
+    };
+    hooks.caption = [this](const QString& text) { setWindowTitle(text); };
+    hooks.storeFolder = [this](const std::string& folder) {
+        ini_->WriteString("Folder", "CurrentFolder", folder);
+    };
+    hooks.pictureSource = [this](const std::string& path) {
+        return LoadPicture24(path, *spiBitmap_);
+    };
+    hooks.listChanged = [this] { UpdatePageCounter(); };
+    hooks.rename = [this] { ppmRenameClick(); };
+    ContentsConfig config;
+    config.cacheFolder = options_.dataFolder.toUtf8().toStdString() + "Cache/";
+    config.pictureFilter = QString::fromStdString(formats_->DialogFilter());
+    config.patterns = formats_->FileExtPatterns();
+    delete contents_;
+    contents_ = new ContentsPage(state_, pictures_, settings_, hooks, config, contentsPage);
+    contentsPage->layout()->addWidget(contents_);
 }
+
+void TfrmFXMainForm::BuildAlbumFiles() {
+    AlbumWindow w;
+    w.setCaption = [this](const QString& c) { setWindowTitle(c); };
+    w.setStatusText = [this](const QString& t) { stbPanel1->setText(t); };
+    w.setFolderTreeWidth = [this](int width) {
+        contents_->SetFolderPanelVisible(width > 0);
+        msiFTVOpen->setChecked(width > 0);
+    };
+    w.reloadThumbnailCache = [this](const std::string&) { contents_->LoadThumbnailCache(); };
+    w.drawFrontCover = [this] { DrawFrontCover(); };
+    w.showViewPage = [this] { msiViewClick(); };
+    w.msiSep1 = msiSep1;
+    w.msiFTVOpen = msiFTVOpen;
+    w.msiAJVClose = msiAJVClose;
+    w.spbClose = spbClose;
+    AlbumTextureHooks texture{[](const std::string& p) { return DecodeJpegFile(p); },
+                              [this](Bitmap24&& b) {
+                                  texture_ = ToQImage(b);
+                                  imgBaseTexture->setPixmap(QPixmap::fromImage(texture_));
+                                  TileTexture();
+                              }};
+    AlbumPlaces places{QCoreApplication::applicationFilePath().toUtf8().toStdString(),
+                       options_.dataFolder.toUtf8().toStdString()};
+    albumFiles_ = std::make_unique<AlbumFileCommands>(state_, pictures_, settings_, ini_.get(),
+                                                      places, w, texture, this);
+}
+
+bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {
+    const AlbumReadOutcome outcome = albumFiles_->LoadAlbumFile(path.toUtf8().toStdString());
+    contents_->stgPageList->Model().Refresh();
+    UpdatePageCounter();
+    return outcome == AlbumReadOutcome::Loaded;
+}
+
+void TfrmFXMainForm::LayoutOpenBook() { book_->LayoutOpenBook(); }
+void TfrmFXMainForm::DrawFrontCover() { book_->DrawFrontCover(); }
+void TfrmFXMainForm::DrawBackCover() { book_->DrawBackCover(); }
+void TfrmFXMainForm::ShowSpread() { book_->ShowSpread(); }
+void TfrmFXMainForm::TileTexture() { book_->TileTexture(texture_); }
 
 void TfrmFXMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -474,17 +599,8 @@ void TfrmFXMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmFXMainForm::FormResize() {
-    TileTexture();
-    if (state_.activeView != 0) {
-        LayoutOpenBook();
-        return;
-    }
-    if (state_.page.IsFrontCover())
-        DrawFrontCover();
-    else if (state_.page.IsBackCover())
-        DrawBackCover();
-    else
-        ShowSpread();
+    imgBase->setGeometry(pnlBase->rect());
+    book_->FormResize(texture_);
 }
 
 void TfrmFXMainForm::keyPressEvent(QKeyEvent* event) {
@@ -492,21 +608,12 @@ void TfrmFXMainForm::keyPressEvent(QKeyEvent* event) {
         QMainWindow::keyPressEvent(event);
         return;
     }
-    const bool rightOpening = state_.page.openMode != 0;
     if (event->key() == Qt::Key_Space)
-        imgPageClick(rightOpening ? PageSide::Left : PageSide::Right);
+        nav_->TurnForward();
     else if (event->key() == Qt::Key_Backspace)
-        imgPageClick(rightOpening ? PageSide::Right : PageSide::Left);
+        nav_->TurnBack();
     else
         QMainWindow::keyPressEvent(event);
-}
-
-void TfrmFXMainForm::imgPageClick(PageSide side) {
-    // Page turning with its animation is the navigation module's; until it is wired in
-    // the model alone moves.
-    if (state_.page.IsSpreadOpen())
-        state_.page.StepPage(side, RowCount());
-    UpdatePageCounter();
 }
 
 void TfrmFXMainForm::UpdatePageCounter() {
@@ -515,10 +622,20 @@ void TfrmFXMainForm::UpdatePageCounter() {
 
 void TfrmFXMainForm::msiViewClick() {
     ntbBase->setCurrentIndex(0);
-    if (state_.page.IsFrontCover())
+    const int row = contents_ ? contents_->CaretPicture() : 0;
+    if (row > 0 && state_.activeView == 1) {
+        state_.page.currentPage = state_.page.SnapToSpread(row);
+        ShowSpread();
+        scbStatus->setMaximum(std::max(1, RowCount() - 1));
+        {
+            const QSignalBlocker block(scbStatus);
+            scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
+        }
+    } else if (state_.page.IsFrontCover()) {
         DrawFrontCover();
-    else if (state_.page.IsBackCover())
+    } else if (state_.page.IsBackCover()) {
         DrawBackCover();
+    }
     state_.activeView = 0;
     keyPreview_ = true;
     mniOperation->menuAction()->setVisible(true);
@@ -534,8 +651,10 @@ void TfrmFXMainForm::msiViewClick() {
 
 void TfrmFXMainForm::msiContentsClick() {
     LayoutOpenBook();
-    ntbBase->setCurrentIndex(1);
+    contents_->PrepareToShow();
     state_.activeView = 1;
+    ntbBase->setCurrentIndex(1);
+    contents_->LoadThumbnailCache();
     keyPreview_ = false;
     mniOperation->menuAction()->setVisible(false);
     mniEdit->menuAction()->setVisible(true);
@@ -547,9 +666,124 @@ void TfrmFXMainForm::msiContentsClick() {
     SetModeButtonsEnabled(false);
 }
 
-void TfrmFXMainForm::msiFTVOpenClick() {}
+void TfrmFXMainForm::msiFTVOpenClick() {
+    // The item's mark has already flipped when it is triggered from the menu.
+    const bool open = !contents_->pnlDirSelect->isVisible();
+    contents_->SetFolderPanelVisible(open);
+    msiFTVOpen->setChecked(open);
+}
 
-void TfrmFXMainForm::msiConfigClick() {}
+TfrmOptionDlg& TfrmFXMainForm::OptionDialog() {
+    if (!optionDlg_)
+        optionDlg_ = std::make_unique<TfrmOptionDlg>(settings_, state_, texture_, this);
+    return *optionDlg_;
+}
+
+void TfrmFXMainForm::msiConfigClick() {
+    if (!OptionDialog().Execute())
+        return;
+    OptionsAccepted(state_);
+    msiViewClick();
+    ApplyModeButtons();
+    imgBaseTexture->setPixmap(QPixmap::fromImage(texture_));
+    TileTexture();
+    nav_->SetViewer(QString::fromStdString(settings_.imgViewer));
+    contents_->speThumSizeChange();
+}
+
+void TfrmFXMainForm::ConnectCommands() {
+    auto on = [this](QAction* a, auto f) { connect(a, &QAction::triggered, this, f); };
+    // Album files.
+    on(msiAJVOpen, [this] { albumFiles_->msiAJVOpenClick(); contents_->stgPageList->Model().Refresh(); });
+    on(spbOpen, [this] { albumFiles_->msiAJVOpenClick(); contents_->stgPageList->Model().Refresh(); });
+    on(msiAJVClose, [this] { albumFiles_->msiAJVCloseClick(); });
+    on(spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
+    on(msiAJVSave, [this] { albumFiles_->msiMkAJVClick(); });
+    on(spbSave, [this] { albumFiles_->msiMkAJVClick(); });
+    on(spbViewFolder, [this] { albumFiles_->spbViewFolderClick(); });
+    on(spbWriteTitle, [this] { albumFiles_->spbWriteTitleClick(); });
+    // Contents.
+    on(msiMkThumCa, [this] { contents_->msiMkThumCacheClick(); });
+    on(msiAdd, [this] { contents_->msiAddPicClick(); });
+    on(edtDelete, [this] { contents_->msiDeletePicClick(); });
+    on(msiAllClear, [this] { contents_->msiNewClick(); });
+    // Navigation.
+    on(msiNext, [this] { msiNextPrevClick(true); });
+    on(msiPrev, [this] { msiNextPrevClick(false); });
+    on(msiLAutoChange, [this] { nav_->msiLAutoChangeClick(); });
+    on(msiRAutoChange, [this] { nav_->msiRAutoChangeClick(); });
+    on(msiAutoStop, [this] { nav_->msiAutoStopClick(); });
+    on(ppmRAutoChange, [this] { nav_->msiRAutoChangeClick(); });
+    on(ppmLAutoChange, [this] { nav_->msiLAutoChangeClick(); });
+    on(ppmRAutoStop, [this] { nav_->msiAutoStopClick(); });
+    on(ppmLAutoStop, [this] { nav_->msiAutoStopClick(); });
+    on(ppmRBilinear, [this] { book_->ppmBilinearClick(); });
+    on(ppmLBilinear, [this] { book_->ppmBilinearClick(); });
+    for (QAction* a :
+         {spb2Spilit, spb4Spilit, spbRightOpen, spbLeftOpen, spbNormalImage, spbClearImage})
+        on(a, [this, a] { spbAlbumConfClick(a); });
+    connect(scbStatus, &QScrollBar::valueChanged, this, [this] { nav_->scbStatusChange(); });
+    // Search.
+    connect(spdSearch, &QToolButton::clicked, this, &TfrmFXMainForm::spdSearchClick);
+    connect(spbSDown, &QToolButton::clicked, this, &TfrmFXMainForm::spbSDownClick);
+    connect(spbSUp, &QToolButton::clicked, this, &TfrmFXMainForm::spbSUpClick);
+}
+
+void TfrmFXMainForm::spbAlbumConfClick(QAction* sender) {
+    if (sender == spbNormalImage || sender == spbClearImage) {
+        state_.clearImage = sender == spbClearImage;
+        if (state_.page.IsSpreadOpen()) {
+            book_->DrawSpread();
+            book_->ShowBuffers();
+        }
+        return;
+    }
+    if (sender == spb2Spilit || sender == spb4Spilit)
+        state_.page.splitMode = sender == spb4Spilit ? 1 : 0;
+    else
+        state_.page.openMode = sender == spbRightOpen ? 1 : 0;
+    state_.page.currentPage = PageModel::kFrontCover;
+    msiViewClick();
+}
+
+void TfrmFXMainForm::msiNextPrevClick(bool next) {
+    if (next)
+        nav_->TurnForward();
+    else
+        nav_->TurnBack();
+}
+
+void TfrmFXMainForm::spdSearchClick() {
+    const bool searching = spdSearch->isChecked();
+    scbStatus->setVisible(!searching);
+    edtSearch->setVisible(searching);
+    spbSDown->setVisible(searching);
+    spbSUp->setVisible(searching);
+}
+
+void TfrmFXMainForm::Search(bool forward) {
+    if (!state_.page.IsSpreadOpen())
+        return;
+    const int row = FindCommentRow(pictures_, state_.page.currentPage, edtSearch->text(),
+                                   forward ? SearchDirection::Forward : SearchDirection::Backward);
+    if (row == 0) {
+        AppDialogs().Information(QStringLiteral("検索文字列が見つかりませんでした"));
+        return;
+    }
+    const QSignalBlocker block(scbStatus); // a search leaves the scroll bar where it is
+    nav_->JumpToPage(row);
+}
+
+void TfrmFXMainForm::spbSDownClick() { Search(true); }
+void TfrmFXMainForm::spbSUpClick() { Search(false); }
+
+void TfrmFXMainForm::ppmRenameClick() {
+    if (!renameDlg_) {
+        renameSettings_ = std::make_unique<RenameSettings>();
+        renameDlg_ = std::make_unique<TfrmRename>(state_, *renameSettings_, this);
+    }
+    folivex::ppmRenameClick(*renameDlg_, *renameSettings_);
+}
 
 void TfrmFXMainForm::SetFullScreenChecks(bool checked) {
     msiAllDisp->setChecked(checked);

@@ -24,6 +24,19 @@ class QLineEdit;
 
 namespace folivex {
 
+class TfrmOptionDlg;
+class TfrmRename;
+struct RenameSettings;
+class TSPIs;
+class TSPIBitmap;
+class ReadableFormats;
+class BookView;
+class Navigator;
+class ContentsPage;
+class AlbumFileCommands;
+class PageImage;
+struct NavigatorServices;
+
 struct MainFormOptions {
     QString programFolder; // with trailing "/"
     QString dataFolder;    // with trailing "/"
@@ -50,13 +63,21 @@ public:
     // A second start handed over an album path, or only asked us to come forward.
     void ReceiveForwarded(const std::optional<QString>& albumPath);
 
-    // Seams that the album file, rendering and contents modules fill.
-    virtual void LoadAlbumFile(const QString& path);
-    virtual void DrawFrontCover();
-    virtual void DrawBackCover();
-    virtual void ShowSpread();
-    virtual void LayoutOpenBook();
-    virtual void TileTexture();
+    // Reads an album file; true when album viewing mode was entered. Errors propagate.
+    bool LoadAlbumFile(const QString& path);
+    void DrawFrontCover();
+    void DrawBackCover();
+    void ShowSpread();
+    void LayoutOpenBook();
+    void TileTexture();
+
+    BookView& Book() { return *book_; }
+    Navigator& Nav() { return *nav_; }
+    ContentsPage& Contents() { return *contents_; }
+    AlbumFileCommands& AlbumFiles() { return *albumFiles_; }
+    ReadableFormats& Formats() { return *formats_; }
+    // Replaces how the navigation reaches the outside world (tests).
+    void SetNavigatorServices(const NavigatorServices& services);
 
     AlbumState& State() { return state_; }
     Settings& CurrentSettings() { return settings_; }
@@ -81,6 +102,13 @@ public:
     void msiViewHelpClick();
     void msiVersionClick();
     void msiExitClick();
+    void ppmRenameClick();
+    void spbAlbumConfClick(QAction* sender);
+    void msiNextPrevClick(bool next);
+    void spdSearchClick();
+    void spbSDownClick();
+    void spbSUpClick();
+    TfrmOptionDlg& OptionDialog();
     void UpdatePageCounter();
 
     // Named controls, public so the commands of other modules and the tests reach them.
@@ -112,7 +140,7 @@ public:
     QStackedWidget* ntbBase;
     QWidget* viewPage;
     QWidget* contentsPage;
-    QLabel *imgLeftPage, *imgRightPage;
+    PageImage *imgLeftPage, *imgRightPage;
 
     QWidget* pnlStatus;
     QToolButton *spdSearch, *spbSDown, *spbSUp;
@@ -126,8 +154,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    // The page-click command of the view; Space and Backspace call it.
-    virtual void imgPageClick(PageSide side);
     void FormResize();
 
     MainFormOptions options_;
@@ -139,6 +165,16 @@ protected:
     bool shown_ = false;
     bool keyPreview_ = true;
     bool keepPosSize_ = false;
+    std::unique_ptr<TSPIBitmap> spiBitmap_;
+    std::unique_ptr<TSPIs> spis_;
+    std::unique_ptr<ReadableFormats> formats_;
+    std::unique_ptr<BookView> book_;
+    std::unique_ptr<Navigator> nav_;
+    ContentsPage* contents_ = nullptr;
+    std::unique_ptr<AlbumFileCommands> albumFiles_;
+    std::unique_ptr<TfrmOptionDlg> optionDlg_;
+    std::unique_ptr<RenameSettings> renameSettings_;
+    std::unique_ptr<TfrmRename> renameDlg_;
 
 private:
     void BuildMenus();
@@ -149,6 +185,12 @@ private:
     void ApplyModeButtons();
     void SetModeButtonsEnabled(bool enabled);
     void SetFullScreenChecks(bool checked);
+    void BuildViewModules();
+    void BuildContentsPage();
+    void BuildAlbumFiles();
+    void SearchPlugIns();
+    void ConnectCommands();
+    void Search(bool forward);
     void ConnectToolbarClose(QToolBar* bar, QAction* item, const char* hiddenCaption);
     void ToggleToolbar(QToolBar* bar, QAction* item, const char* shownCaption,
                        const char* hiddenCaption);

@@ -94,30 +94,6 @@ TEST_F(MainFormTest, AMissingTextureIsReportedAndForgotten) {
     EXPECT_TRUE(form->ppmLAllDisp->isChecked());
 }
 
-TEST_F(MainFormTest, SpaceTurnsForwardAndBackspaceBackInBothDirections) {
-    auto form = Create();
-    form->show();
-    struct Case {
-        int openMode;
-        int key;
-        int expected;
-    } cases[] = {{0, Qt::Key_Space, 5}, {0, Qt::Key_Backspace, 1},
-                 {1, Qt::Key_Space, 5}, {1, Qt::Key_Backspace, 1}};
-    for (const auto& c : cases) {
-        form->State().page.openMode = c.openMode;
-        form->State().page.currentPage = 3;
-        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &press);
-        // The picture list is still empty here, so a forward step closes the book; the
-        // direction is what matters: forward leaves 3 upward, back goes to 1.
-        const int page = form->State().page.currentPage;
-        if (c.expected > 3)
-            EXPECT_TRUE(page == 5 || form->State().page.IsBackCover()) << c.openMode;
-        else
-            EXPECT_EQ(page, 1) << c.openMode;
-    }
-}
-
 TEST_F(MainFormTest, ToolbarCaptionsFollowTheToggles) {
     auto form = Create();
     form->show();

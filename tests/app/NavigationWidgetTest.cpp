@@ -1,0 +1,202 @@
+// Page navigation in the real main window: clicks at real positions on the page images,
+// keys, the timer, the scroll bar, the mode buttons and the search.
+#include "app/MainForm.h"
+#include "app/ui/ScriptedDialogs.h"
+#include "contents/ContentsPage.h"
+#include "view/Navigator.h"
+#include "view/PageImage.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace folivex;
+
+namespace {
+
+constexpr int B = PageModel::kBackCover;
+
+class NavigationWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        SetAppDialogs(&dialogs_);
+        MainFormOptions o;
+        o.programFolder = o.dataFolder = dir_.path() + QLatin1Char('/');
+        form_ = std::make_unique<TfrmFXMainForm>(o);
+        form_->FormCreate();
+        form_->show();
+        form_->resize(800, 600);
+        QApplication::processEvents();
+        NavigatorServices services;
+        services.playTurnSound = [this] { ++sounds_; };
+        services.programExists = [](const QString&) { return false; };
+        services.openWithDesktop = [this](const QString& p) { opened_ << p; };
+        services.updateCounter = [this] { form_->UpdatePageCounter(); };
+        services.wait = [this](int ms) { waited_ += ms; };
+        form_->SetNavigatorServices(services);
+    }
+    void TearDown() override { SetAppDialogs(nullptr); }
+
+    // An album of the first n sample pictures with comments "c1", "c2", ...
+    void Album(int n, int split, int open) {
+        PictureList& list = form_->Pictures();
+        list.SetRowCount(1);
+        for (int i = 1; i <= n; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "IMG%03d.JPG", i == 9 ? 10 : i); // skip the giant
+            list.Append({name, "c" + std::to_string(i), std::to_string(i)});
+        }
+        AlbumState& s = form_->State();
+        s.pictureFolder = FOLIVEX_SAMPLE_DIR "/";
+        s.page.splitMode = split;
+        s.page.openMode = open;
+        s.page.currentPage = 0;
+        form_->DrawFrontCover();
+    }
+    void Open(int page) {
+        form_->State().page.currentPage = page;
+        form_->ShowSpread();
+    }
+    // Clicks a page image at a share of its width and height.
+    void Click(PageSide side, double fx, double fy = 0.3) {
+        PageImage* page = side == PageSide::Left ? form_->imgLeftPage : form_->imgRightPage;
+        QTest::mouseClick(page, Qt::LeftButton, {},
+                          QPoint(int(page->width() * fx), int(page->height() * fy)));
+    }
+    int Page() const { return form_->State().page.currentPage; }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<TfrmFXMainForm> form_;
+    int sounds_ = 0;
+    int waited_ = 0;
+    QStringList opened_;
+};
+
+} // namespace
+
+TEST_F(NavigationWidgetTest, LeftOpeningTurnsWithTheRightPageAndClosesFromTheLeft) {
+    Album(6, 0, 0);
+    Open(1);
+    Click(PageSide::Right, 0.9);
+    EXPECT_EQ(Page(), 3);
+    EXPECT_EQ(waited_, 400) << "a turn shows four frames of 100 ms";
+    EXPECT_EQ(sounds_, 1);
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("3/6"));
+    Open(1);
+    waited_ = 0;
+    Click(PageSide::Left, 0.1);
+    EXPECT_EQ(Page(), 0);
+    EXPECT_EQ(waited_, 0) << "closing the book has no animation";
+}
+
+TEST_F(NavigationWidgetTest, RightOpeningAdvancesWithTheLeftPageAndSpace) {
+    Album(6, 0, 1);
+    Open(1);
+    const int before = form_->scbStatus->value();
+    Click(PageSide::Left, 0.1);
+    EXPECT_EQ(Page(), 3);
+    EXPECT_LT(form_->scbStatus->value(), before);
+    QTest::keyClick(form_.get(), Qt::Key_Space);
+    EXPECT_EQ(Page(), 5);
+    QTest::keyClick(form_.get(), Qt::Key_Backspace);
+    EXPECT_EQ(Page(), 3);
+}
+
+TEST_F(NavigationWidgetTest, CoversOpenTheBookWithSoundButNoTurn) {
+    Album(5, 0, 0);
+    Click(PageSide::Right, 0.95);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_EQ(sounds_, 1);
+    EXPECT_LE(waited_, 100);
+    form_->State().page.currentPage = B;
+    form_->DrawBackCover();
+    Click(PageSide::Left, 0.05);
+    EXPECT_EQ(Page(), 5);
+}
+
+TEST_F(NavigationWidgetTest, InnerZoneOpensTheSlotsPictureInTheViewer) {
+    Album(8, 1, 0);
+    Open(1);
+    Click(PageSide::Right, 0.5, 0.75); // 4-split, right page, below the middle: slot 3
+    ASSERT_EQ(opened_.size(), 1);
+    EXPECT_EQ(opened_[0], QStringLiteral(FOLIVEX_SAMPLE_DIR "/IMG004.JPG"));
+    Click(PageSide::Left, 0.5, 0.25); // slot 0
+    EXPECT_EQ(opened_.back(), QStringLiteral(FOLIVEX_SAMPLE_DIR "/IMG001.JPG"));
+    EXPECT_EQ(Page(), 1);
+}
+
+TEST_F(NavigationWidgetTest, OnACoverTheInnerZoneDoesNothing) {
+    Album(5, 0, 0);
+    Click(PageSide::Right, 0.5);
+    EXPECT_TRUE(opened_.isEmpty());
+    EXPECT_EQ(Page(), 0);
+}
+
+TEST_F(NavigationWidgetTest, AutoTurnRunsToTheBackCoverAndStops) {
+    Album(5, 0, 0);
+    Open(1);
+    form_->State().acInterval = 1;
+    form_->Nav().msiRAutoChangeClick();
+    EXPECT_TRUE(form_->Nav().AutoTurning());
+    std::vector<int> pages;
+    for (int i = 0; i < 3; ++i) {
+        form_->Nav().Timer1Timer();
+        pages.push_back(Page());
+    }
+    EXPECT_EQ(pages, (std::vector<int>{3, 5, B}));
+    EXPECT_FALSE(form_->Nav().AutoTurning());
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("999/5"));
+}
+
+TEST_F(NavigationWidgetTest, AnIntervalOfZeroNeverFires) {
+    Album(5, 0, 0);
+    form_->State().acInterval = 0;
+    form_->Nav().msiLAutoChangeClick();
+    EXPECT_FALSE(form_->Nav().AutoTurning());
+}
+
+TEST_F(NavigationWidgetTest, ModeButtonsCloseTheBookButDrawingModesKeepTheSpread) {
+    Album(6, 0, 0);
+    Open(3);
+    form_->spbClearImage->trigger();
+    EXPECT_TRUE(form_->State().clearImage);
+    EXPECT_EQ(Page(), 3);
+    form_->spb4Spilit->trigger();
+    EXPECT_EQ(form_->State().page.splitMode, 1);
+    EXPECT_EQ(Page(), 0);
+    form_->spbNormalImage->trigger(); // on a cover only the mode is recorded
+    EXPECT_FALSE(form_->State().clearImage);
+    EXPECT_EQ(Page(), 0);
+}
+
+TEST_F(NavigationWidgetTest, ScrollBarJumpsToTheSpread) {
+    Album(12, 0, 1);
+    Open(1);
+    form_->scbStatus->setValue(8); // right-opening: row 13 - 8 = 5
+    EXPECT_EQ(Page(), 5);
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("5/12"));
+}
+
+TEST_F(NavigationWidgetTest, SearchJumpsToTheSpreadOfTheMatch) {
+    Album(12, 1, 1);
+    form_->spdSearch->click();
+    EXPECT_TRUE(form_->edtSearch->isVisibleTo(form_.get()));
+    EXPECT_FALSE(form_->scbStatus->isVisibleTo(form_.get()));
+    form_->edtSearch->setText(QStringLiteral("C7"));
+    form_->spbSDownClick(); // on the cover: nothing, not even a message
+    EXPECT_EQ(Page(), 0);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    Open(1);
+    form_->spbSDownClick();
+    EXPECT_EQ(Page(), 5);
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("5/12"));
+    form_->edtSearch->setText(QStringLiteral("nothing"));
+    form_->spbSUpClick();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].text, QStringLiteral("検索文字列が見つかりませんでした"));
+    EXPECT_EQ(Page(), 5);
+}
