@@ -200,3 +200,35 @@ TEST_F(NavigationWidgetTest, SearchJumpsToTheSpreadOfTheMatch) {
     EXPECT_EQ(dialogs_.shown[0].text, QStringLiteral("検索文字列が見つかりませんでした"));
     EXPECT_EQ(Page(), 5);
 }
+
+TEST_F(NavigationWidgetTest, AForwardedAlbumShowsItsCoverInAlbumViewingMode) {
+    form_->ReceiveForwarded(QStringLiteral(FOLIVEX_SAMPLE_DIR "/Sample.ajv"));
+    EXPECT_EQ(form_->windowTitle(), QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - 旅の写真帳"));
+    EXPECT_TRUE(form_->State().albumViewingMode);
+    EXPECT_EQ(Page(), 0);
+    EXPECT_EQ(form_->RowCount(), 13);
+    EXPECT_EQ(form_->State().page.splitMode, 1);
+    // Right-opening: the front cover's thumb stands at the far end.
+    EXPECT_EQ(form_->scbStatus->maximum(), 12);
+    EXPECT_EQ(form_->scbStatus->value(), 12);
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("0/12"));
+    EXPECT_TRUE(form_->msiAJVClose->isEnabled());
+}
+
+TEST(StartWithAlbum, TheCommandLineAlbumShowsItsFrontCover) {
+    ScriptedDialogs dialogs;
+    SetAppDialogs(&dialogs);
+    QTemporaryDir dir;
+    MainFormOptions o;
+    o.programFolder = o.dataFolder = dir.path() + QLatin1Char('/');
+    o.arguments = {QStringLiteral(FOLIVEX_SAMPLE_DIR "/Sample.ajv")};
+    TfrmFXMainForm form(o);
+    form.FormCreate();
+    form.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form.State().albumViewingMode);
+    EXPECT_EQ(form.StatusPanelText(0), QStringLiteral("0/12"));
+    EXPECT_EQ(form.scbStatus->value(), 12);
+    SetAppDialogs(nullptr);
+}
