@@ -108,12 +108,12 @@ void TfrmRename::btnOFolderSelectClick() {
 void TfrmRename::btnOKClick() {
     const QString folder = edtOutputFolder->text();
     if (folder.isEmpty()) {
-        AppDialogs().Warning(QStringLiteral("出力先フォルダが指定されていません。"));
+        AppDialogs().WarningYes(QStringLiteral("出力先フォルダが指定されていません。"));
         return;
     }
     const QString withSlash = folder.endsWith(QLatin1Char('/')) ? folder : folder + '/';
     if (withSlash == QString::fromStdString(state_.pictureFolder)) {
-        AppDialogs().Warning(
+        AppDialogs().WarningYes(
             QStringLiteral("現在読み込んでいる画像のあるフォルダには出力できません。"));
         return;
     }
@@ -139,7 +139,7 @@ QString RenameSummary(const RenameSettings& s) {
 void ppmRenameClick(TfrmRename& dialog, const RenameSettings& settings) {
     if (!dialog.Execute())
         return;
-    AppDialogs().Warning(RenameSummary(settings));
+    AppDialogs().WarningYes(RenameSummary(settings));
 }
 
 } // namespace folivex

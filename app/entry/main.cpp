@@ -2,6 +2,7 @@
 // the running instance and shows the main window.
 #include "app/Application.h"
 #include "app/MainForm.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/core/Paths.h"
 #include "app/ui/Dialogs.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         Application::ReportError(e);
     }
+    CloseOnQuitSignals(&main);
     main.show();
     main.RestoreFullScreen();
     const int rc = app.exec();

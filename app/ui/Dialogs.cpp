@@ -43,6 +43,13 @@ void QtDialogs::Warning(const QString& text) {
     ShowBox(parent_, QMessageBox::Warning, QStringLiteral("警告"), text);
 }
 
+void QtDialogs::WarningYes(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text, QMessageBox::NoButton,
+                    parent_);
+    box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
 bool QtDialogs::Confirm(const QString& text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
                     parent_);

@@ -17,6 +17,7 @@ public:
     virtual ~Dialogs() = default;
 
     virtual void Warning(const QString& text) = 0;     // caption "警告", OK
+    virtual void WarningYes(const QString& text) = 0;  // caption "警告", はい(&Y) only
     virtual bool Confirm(const QString& text) = 0;     // caption "確認", はい(&Y)/いいえ(&N)
     virtual void ConfirmOk(const QString& text) = 0;   // caption "確認", OK
     virtual void Information(const QString& text) = 0; // caption "情報", OK
@@ -48,6 +49,7 @@ public:
     void SetParent(QWidget* parent) { parent_ = parent; }
 
     void Warning(const QString& text) override;
+    void WarningYes(const QString& text) override;
     bool Confirm(const QString& text) override;
     void ConfirmOk(const QString& text) override;
     void Information(const QString& text) override;

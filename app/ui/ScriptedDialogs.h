@@ -11,7 +11,7 @@ namespace folivex {
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "警告", "確認", "確認OK", "情報", "ｴﾗｰ", "input", "open", ...
+        QString kind; // "警告", "警告はい", "確認", "確認OK", "情報", "ｴﾗｰ", "input", ...
         QString text;
     };
 
@@ -24,6 +24,7 @@ public:
     std::deque<std::optional<QColor>> colorAnswers;   // default: cancelled
 
     void Warning(const QString& text) override { shown.push_back({"警告", text}); }
+    void WarningYes(const QString& text) override { shown.push_back({"警告はい", text}); }
     bool Confirm(const QString& text) override {
         shown.push_back({"確認", text});
         return Pop(confirmAnswers, true);

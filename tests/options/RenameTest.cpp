@@ -64,7 +64,7 @@ TEST_F(RenameTest, OkChecksTheOutputFolder) {
             EXPECT_EQ(settings.RenameOutputFolder, c.output.toStdString());
         } else {
             ASSERT_EQ(dialogs.shown.size(), 1u);
-            EXPECT_EQ(dialogs.shown[0].kind, "警告");
+            EXPECT_EQ(dialogs.shown[0].kind, "警告はい");
             EXPECT_EQ(dialogs.shown[0].text, c.warning);
             EXPECT_EQ(dlg.result(), QDialog::Rejected);
             EXPECT_EQ(dlg.edtOutputFolder->text(), c.output);
@@ -99,7 +99,7 @@ TEST_F(RenameTest, ConfirmedDialogShowsTheSixLineSummary) {
     UserRename user(state, settings);
     ppmRenameClick(user, settings);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].kind, "警告");
+    EXPECT_EQ(dialogs.shown[0].kind, "警告はい");
     EXPECT_EQ(dialogs.shown[0].text, "テスト\r\n"
                                      "  先頭文字列IMG\r\n"
                                      "  末尾文字列_a\r\n"
