@@ -45,7 +45,7 @@ protected:
         PictureList& list = form_->Pictures();
         list.SetRowCount(1);
         for (int i = 1; i <= n; ++i) {
-            char name[16];
+            char name[32];
             std::snprintf(name, sizeof name, "IMG%03d.JPG", i == 9 ? 10 : i); // skip the giant
             list.Append({name, "c" + std::to_string(i), std::to_string(i)});
         }
