@@ -1,6 +1,8 @@
 #include "app/MainForm.h"
 #include "app/core/Error.h"
 #include "app/ui/ScriptedDialogs.h"
+#include "options/OptionDlg.h"
+#include "options/OptionWidgets.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -8,6 +10,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace folivex;
@@ -163,4 +166,31 @@ TEST(ErrorReport, AnExceptionFromACommandReachesTheErrorBoxAndTheLoopGoesOn) {
     EXPECT_EQ(dialogs.shown[0].kind, QStringLiteral("ｴﾗｰ"));
     EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("ﾌｧｲﾙ /x/IMG001.JPG は開けません"));
     SetAppDialogs(nullptr);
+}
+
+TEST_F(ShellTest, ConfirmedOptionsCloseTheBookAndSetTheModeButtons) {
+    auto form = Create();
+    form->State().page.currentPage = 3;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<TfrmOptionDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->rdgSpilitMode->SetItemIndex(1);
+        dlg->rdgOpenMode->SetItemIndex(0); // left-opening
+        dlg->OKBtn->click();
+    });
+    form->msiConfigClick();
+    EXPECT_EQ(form->State().page.currentPage, 0);
+    EXPECT_EQ(form->State().page.splitMode, 1);
+    EXPECT_TRUE(form->spb4Spilit->isChecked());
+    EXPECT_TRUE(form->spbLeftOpen->isChecked());
+    EXPECT_EQ(form->ntbBase->currentIndex(), 0);
+}
+
+TEST_F(ShellTest, CancelledOptionsChangeNothing) {
+    auto form = Create();
+    form->State().page.currentPage = 3;
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    form->msiConfigClick();
+    EXPECT_EQ(form->State().page.currentPage, 3);
+    EXPECT_TRUE(form->spb2Spilit->isChecked());
 }
