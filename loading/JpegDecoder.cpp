@@ -3,6 +3,7 @@
 #include "loading/PictureFile.h"
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -50,12 +51,33 @@ void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool
 
 // Everything that may raise a library error, kept out of DecodeJpeg's frame so the jump
 // crosses no C++ object with a destructor.
+// The smallest of the scales 1/8, 1/4, 1/2 and 1 whose longer side keeps minLongSide
+// pixels; 1 for a full-size decode (minLongSide 0).
+unsigned ReducedDenominator(unsigned width, unsigned height, int minLongSide) {
+    if (minLongSide <= 0)
+        return 1;
+    const unsigned longSide = width > height ? width : height;
+    for (unsigned denom : {8u, 4u, 2u}) {
+        if ((longSide + denom - 1) / denom >= unsigned(minLongSide))
+            return denom;
+    }
+    return 1;
+}
+
 [[gnu::noinline]] void DecodeInto(jpeg_decompress_struct& cinfo, std::span<const std::uint8_t> data,
-                                  Bitmap24& out, std::vector<std::uint8_t>& cmykRow) {
+                                  int minLongSide, Bitmap24& out,
+                                  std::vector<std::uint8_t>& cmykRow) {
     jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = ReducedDenominator(cinfo.image_width, cinfo.image_height, minLongSide);
+    if (minLongSide > 0) {
+        // Thumbnails: speed matters more than the last bit of precision.
+        cinfo.dct_method = JDCT_IFAST;
+        cinfo.do_fancy_upsampling = FALSE;
+    }
     jpeg_calc_output_dimensions(&cinfo);
     if (std::uint64_t(cinfo.output_width) * cinfo.output_height > kMaxPicturePixels)
         ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
@@ -76,7 +98,9 @@ void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool
 
 } // namespace
 
-Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
+Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) { return DecodeJpegReduced(data, 0); }
+
+Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
     // Created before the jump target and never reassigned, so they survive a jump.
     const auto out = std::make_unique<Bitmap24>();
     const auto cmykRow = std::make_unique<std::vector<std::uint8_t>>();
@@ -92,13 +116,58 @@ Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
     jpeg_create_decompress(cinfo.get());
     if (data.empty())
         ERREXIT(cinfo.get(), JERR_INPUT_EMPTY);
-    DecodeInto(*cinfo, data, *out, *cmykRow);
+    DecodeInto(*cinfo, data, minLongSide, *out, *cmykRow);
     jpeg_destroy_decompress(cinfo.get());
     return std::move(*out);
 }
 
 Bitmap24 DecodeJpegFile(const std::string& path) {
     return DecodeJpeg(ReadWholeFile(path));
+}
+
+namespace {
+
+struct MemoryDestination {
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    ~MemoryDestination() { std::free(buffer); }
+};
+
+[[gnu::noinline]] void EncodeInto(jpeg_compress_struct& cinfo, const Bitmap24& picture, int quality,
+                                  MemoryDestination& dest) {
+    jpeg_mem_dest(&cinfo, &dest.buffer, &dest.size);
+    cinfo.image_width = JDIMENSION(picture.width);
+    cinfo.image_height = JDIMENSION(picture.height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<std::uint8_t*>(picture.row(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeJpeg(const Bitmap24& picture, int quality) {
+    if (picture.empty())
+        throw Error(FormatMessage(msg::kJpegError, JERR_EMPTY_IMAGE));
+    const auto dest = std::make_unique<MemoryDestination>();
+    const auto cinfo = std::make_unique<jpeg_compress_struct>();
+    const auto err = std::make_unique<ErrorManager>();
+    cinfo->err = jpeg_std_error(&err->base);
+    err->base.error_exit = OnError;
+    if (setjmp(err->jump)) {
+        jpeg_destroy_compress(cinfo.get());
+        throw Error(FormatMessage(msg::kJpegError, err->code));
+    }
+    jpeg_create_compress(cinfo.get());
+    EncodeInto(*cinfo, picture, quality, *dest);
+    jpeg_destroy_compress(cinfo.get());
+    return std::vector<std::uint8_t>(dest->buffer, dest->buffer + dest->size);
 }
 
 } // namespace folivex

@@ -1,4 +1,4 @@
-// JPEG files into 24-bit pictures, through libjpeg-turbo.
+// JPEG files into 24-bit pictures and back, through libjpeg-turbo.
 #pragma once
 
 #include "app/core/Bitmap24.h"
@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace folivex {
 
@@ -21,5 +22,13 @@ Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data);
 
 // Also raises "ﾌｧｲﾙ %s は開けません" when the file cannot be read.
 Bitmap24 DecodeJpegFile(const std::string& path);
+
+// Decodes at the smallest of the scales 1/8, 1/4, 1/2 and 1 whose longer side still has
+// at least `minLongSide` pixels (0: full size), for thumbnails. Raises as DecodeJpeg.
+// Safe to call from several threads at once.
+Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide);
+
+// Baseline JPEG of a picture (quality 0..100). Raises "JPEG ｴﾗｰ #%d" on failure.
+std::vector<std::uint8_t> EncodeJpeg(const Bitmap24& picture, int quality);
 
 } // namespace folivex
