@@ -232,3 +232,13 @@ TEST(StartWithAlbum, TheCommandLineAlbumShowsItsFrontCover) {
     EXPECT_EQ(form.scbStatus->value(), 12);
     SetAppDialogs(nullptr);
 }
+
+TEST_F(NavigationWidgetTest, LeftOpeningSpaceTurnsWithTheRightPage) {
+    Album(6, 0, 0);
+    Open(1);
+    QTest::keyClick(form_.get(), Qt::Key_Space);
+    EXPECT_EQ(Page(), 3);
+    EXPECT_EQ(waited_, 400) << "Space clicked the right page: turn \"L\"";
+    QTest::keyClick(form_.get(), Qt::Key_Backspace);
+    EXPECT_EQ(Page(), 1);
+}
