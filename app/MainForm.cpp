@@ -1,10 +1,10 @@
 #include "app/MainForm.h"
 
+#include "albumfile/AlbumCommands.h"
 #include "app/Application.h"
 #include "app/core/Error.h"
 #include "app/core/Paths.h"
 #include "app/ui/Dialogs.h"
-#include "albumfile/AlbumCommands.h"
 #include "contents/ContentsPage.h"
 #include "contents/FolderTreeView.h"
 #include "contents/PageListGrid.h"
@@ -25,18 +25,18 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QProcess>
-#include <QSoundEffect>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProcess>
 #include <QScreen>
+#include <QSoundEffect>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -157,16 +157,15 @@ void TfrmFXMainForm::BuildMenus() {
     connect(Contents1, &QAction::triggered, this, &TfrmFXMainForm::msiContentsClick);
     connect(msiFTVOpen, &QAction::triggered, this, &TfrmFXMainForm::msiFTVOpenClick);
     connect(msiConfig, &QAction::triggered, this, &TfrmFXMainForm::msiConfigClick);
-    connect(msiAllDisp, &QAction::triggered, this, [this] { msiAllDispClick(!msiAllDisp->isChecked()); });
-    connect(msiHideAllToolBar, &QAction::triggered, this,
-            &TfrmFXMainForm::msiHideAllToolBarClick);
+    connect(msiAllDisp, &QAction::triggered, this,
+            [this] { msiAllDispClick(!msiAllDisp->isChecked()); });
+    connect(msiHideAllToolBar, &QAction::triggered, this, &TfrmFXMainForm::msiHideAllToolBarClick);
     connect(msiHideAlbumFileBar, &QAction::triggered, this,
             &TfrmFXMainForm::msiHideAlbumFileBarClick);
     connect(msiHideBasicBar, &QAction::triggered, this, &TfrmFXMainForm::msiHideBasicBarClick);
     connect(msiHideAlbumConfBar, &QAction::triggered, this,
             &TfrmFXMainForm::msiHideAlbumConfBarClick);
-    connect(msiHideStatusBar, &QAction::triggered, this,
-            &TfrmFXMainForm::msiHideStatusBarClick);
+    connect(msiHideStatusBar, &QAction::triggered, this, &TfrmFXMainForm::msiHideStatusBarClick);
     connect(msiViewHelp, &QAction::triggered, this, &TfrmFXMainForm::msiViewHelpClick);
     connect(msiVersion, &QAction::triggered, this, &TfrmFXMainForm::msiVersionClick);
 }
@@ -187,12 +186,14 @@ void TfrmFXMainForm::BuildPopupMenus() {
         close = AddItem(menu, "閉じる(&X)");
         connect(close, &QAction::triggered, this, &TfrmFXMainForm::msiExitClick);
     };
-    build(ppmRPoPMenu, ppmRBilinear, ppmRAutoChange, "自動ページめくり→", ppmRAutoStop,
-          ppmRAllDisp, ppmRClose);
-    build(ppmLPoPMenu, ppmLBilinear, ppmLAutoChange, "←自動ページめくり", ppmLAutoStop,
-          ppmLAllDisp, ppmLClose);
-    connect(ppmRAllDisp, &QAction::triggered, this, [this] { msiAllDispClick(!ppmRAllDisp->isChecked()); });
-    connect(ppmLAllDisp, &QAction::triggered, this, [this] { msiAllDispClick(!ppmLAllDisp->isChecked()); });
+    build(ppmRPoPMenu, ppmRBilinear, ppmRAutoChange, "自動ページめくり→", ppmRAutoStop, ppmRAllDisp,
+          ppmRClose);
+    build(ppmLPoPMenu, ppmLBilinear, ppmLAutoChange, "←自動ページめくり", ppmLAutoStop, ppmLAllDisp,
+          ppmLClose);
+    connect(ppmRAllDisp, &QAction::triggered, this,
+            [this] { msiAllDispClick(!ppmRAllDisp->isChecked()); });
+    connect(ppmLAllDisp, &QAction::triggered, this,
+            [this] { msiAllDispClick(!ppmLAllDisp->isChecked()); });
 }
 
 void TfrmFXMainForm::BuildToolbars() {
@@ -320,9 +321,8 @@ QString TfrmFXMainForm::StatusPanelText(int panel) const {
 
 void TfrmFXMainForm::FormCreate() {
     state_ = AlbumState{};
-    ini_ = std::make_unique<IniFile>((options_.dataFolder + QStringLiteral("Folmo.INI"))
-                                         .toUtf8()
-                                         .toStdString());
+    ini_ = std::make_unique<IniFile>(
+        (options_.dataFolder + QStringLiteral("Folmo.INI")).toUtf8().toStdString());
     settings_ = ReadSettings(*ini_);
     ppmRAllDisp->setChecked(settings_.maxOpen);
     ppmLAllDisp->setChecked(settings_.maxOpen);
@@ -341,8 +341,8 @@ void TfrmFXMainForm::FormCreate() {
             if (!t.isNull())
                 texture_ = t.convertToFormat(QImage::Format_RGB888);
         } else {
-            AppDialogs().Warning(QStringLiteral(
-                "指定された背景ファイルが見つかりません。デフォルトに戻します。"));
+            AppDialogs().Warning(
+                QStringLiteral("指定された背景ファイルが見つかりません。デフォルトに戻します。"));
             settings_.textureFName.clear();
         }
     }
@@ -499,10 +499,11 @@ void TfrmFXMainForm::BuildViewModules() {
     services.repaint = [this] { repaint(); };
     nav_ = std::make_unique<Navigator>(state_, pictures_, *book_, imgLeftPage, imgRightPage,
                                        scbStatus, services, this);
-    for (auto [page, side] : {std::pair{imgLeftPage, PageSide::Left},
-                              std::pair{imgRightPage, PageSide::Right}}) {
-        connect(page, &PageImage::mousePressed, this,
-                [this, side = side](QPoint p, Qt::MouseButton) { nav_->imgPageMouseDown(side, p); });
+    for (auto [page, side] :
+         {std::pair{imgLeftPage, PageSide::Left}, std::pair{imgRightPage, PageSide::Right}}) {
+        connect(
+            page, &PageImage::mousePressed, this,
+            [this, side = side](QPoint p, Qt::MouseButton) { nav_->imgPageMouseDown(side, p); });
         connect(page, &PageImage::mouseMoved, this,
                 [this, side = side](QPoint p) { nav_->imgPageMouseMove(side, p); });
         connect(page, &PageImage::clicked, this, [this, side = side] { nav_->imgDblClick(side); });
@@ -584,11 +585,21 @@ bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {
     return outcome == AlbumReadOutcome::Loaded;
 }
 
-void TfrmFXMainForm::LayoutOpenBook() { book_->LayoutOpenBook(); }
-void TfrmFXMainForm::DrawFrontCover() { book_->DrawFrontCover(); }
-void TfrmFXMainForm::DrawBackCover() { book_->DrawBackCover(); }
-void TfrmFXMainForm::ShowSpread() { book_->ShowSpread(); }
-void TfrmFXMainForm::TileTexture() { book_->TileTexture(texture_); }
+void TfrmFXMainForm::LayoutOpenBook() {
+    book_->LayoutOpenBook();
+}
+void TfrmFXMainForm::DrawFrontCover() {
+    book_->DrawFrontCover();
+}
+void TfrmFXMainForm::DrawBackCover() {
+    book_->DrawBackCover();
+}
+void TfrmFXMainForm::ShowSpread() {
+    book_->ShowSpread();
+}
+void TfrmFXMainForm::TileTexture() {
+    book_->TileTexture(texture_);
+}
 
 void TfrmFXMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -694,8 +705,14 @@ void TfrmFXMainForm::msiConfigClick() {
 void TfrmFXMainForm::ConnectCommands() {
     auto on = [this](QAction* a, auto f) { connect(a, &QAction::triggered, this, f); };
     // Album files.
-    on(msiAJVOpen, [this] { albumFiles_->msiAJVOpenClick(); contents_->stgPageList->Model().Refresh(); });
-    on(spbOpen, [this] { albumFiles_->msiAJVOpenClick(); contents_->stgPageList->Model().Refresh(); });
+    on(msiAJVOpen, [this] {
+        albumFiles_->msiAJVOpenClick();
+        contents_->stgPageList->Model().Refresh();
+    });
+    on(spbOpen, [this] {
+        albumFiles_->msiAJVOpenClick();
+        contents_->stgPageList->Model().Refresh();
+    });
     on(msiAJVClose, [this] { albumFiles_->msiAJVCloseClick(); });
     on(spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
     on(msiAJVSave, [this] { albumFiles_->msiMkAJVClick(); });
@@ -774,8 +791,12 @@ void TfrmFXMainForm::Search(bool forward) {
     nav_->JumpToPage(row);
 }
 
-void TfrmFXMainForm::spbSDownClick() { Search(true); }
-void TfrmFXMainForm::spbSUpClick() { Search(false); }
+void TfrmFXMainForm::spbSDownClick() {
+    Search(true);
+}
+void TfrmFXMainForm::spbSUpClick() {
+    Search(false);
+}
 
 void TfrmFXMainForm::ppmRenameClick() {
     if (!renameDlg_) {
@@ -847,8 +868,7 @@ void TfrmFXMainForm::msiHideAlbumFileBarClick() {
 }
 
 void TfrmFXMainForm::msiHideBasicBarClick() {
-    ToggleToolbar(tlbBasicBar, msiHideBasicBar, "基本ﾂｰﾙﾊﾞｰを隠す(&B)",
-                  "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+    ToggleToolbar(tlbBasicBar, msiHideBasicBar, "基本ﾂｰﾙﾊﾞｰを隠す(&B)", "基本ﾂｰﾙﾊﾞｰを表示(&B)");
 }
 
 void TfrmFXMainForm::msiHideAlbumConfBarClick() {
@@ -890,6 +910,8 @@ void TfrmFXMainForm::msiVersionClick() {
     dlg.exec();
 }
 
-void TfrmFXMainForm::msiExitClick() { close(); }
+void TfrmFXMainForm::msiExitClick() {
+    close();
+}
 
 } // namespace folivex

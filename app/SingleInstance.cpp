@@ -86,8 +86,7 @@ void SingleInstance::Listen(Handler handler) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(ServerPath()); // left behind by a crashed instance
     server_->listen(ServerPath());
-    connect(server_.get(), &QLocalServer::newConnection, this,
-            &SingleInstance::OnNewConnection);
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
 }
 
 void SingleInstance::OnNewConnection() {

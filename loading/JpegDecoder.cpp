@@ -3,8 +3,8 @@
 #include "loading/PictureFile.h"
 
 #include <csetjmp>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -98,7 +98,9 @@ unsigned ReducedDenominator(unsigned width, unsigned height, int minLongSide) {
 
 } // namespace
 
-Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) { return DecodeJpegReduced(data, 0); }
+Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
+    return DecodeJpegReduced(data, 0);
+}
 
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
     // Created before the jump target and never reassigned, so they survive a jump.

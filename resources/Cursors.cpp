@@ -82,9 +82,17 @@ QCursor ToCursor(const QImage& shape, int hotX, int hotY) {
 
 } // namespace
 
-QImage CursorShape(int index) { return Shape(index); }
-QCursor LeftArrowCursor() { return ToCursor(Shape(5), 0, 0); }
-QCursor RightArrowCursor() { return ToCursor(Shape(6), 15, 15); }
-QCursor ViewerCursor() { return ToCursor(Shape(7), 10, 20); }
+QImage CursorShape(int index) {
+    return Shape(index);
+}
+QCursor LeftArrowCursor() {
+    return ToCursor(Shape(5), 0, 0);
+}
+QCursor RightArrowCursor() {
+    return ToCursor(Shape(6), 15, 15);
+}
+QCursor ViewerCursor() {
+    return ToCursor(Shape(7), 10, 20);
+}
 
 } // namespace folivex

@@ -15,7 +15,9 @@ unsigned Scramble(unsigned x) {
 }
 
 // -range .. +range, from the scramble of n.
-int Jitter(unsigned n, int range) { return int(Scramble(n) % unsigned(2 * range + 1)) - range; }
+int Jitter(unsigned n, int range) {
+    return int(Scramble(n) % unsigned(2 * range + 1)) - range;
+}
 
 } // namespace
 

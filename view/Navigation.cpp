@@ -5,17 +5,23 @@ namespace folivex {
 namespace {
 
 // trunc(W / 3 + 0.5) and trunc(2 * W / 3 + 0.5) in real arithmetic.
-int OneThird(int w) { return int(w / 3.0 + 0.5); }
-int TwoThirds(int w) { return int(2.0 * w / 3.0 + 0.5); }
-int Quarter(int w) { return int(w / 4.0 + 0.5); }
-int ThreeQuarters(int w) { return int(3.0 * w / 4.0 + 0.5); }
+int OneThird(int w) {
+    return int(w / 3.0 + 0.5);
+}
+int TwoThirds(int w) {
+    return int(2.0 * w / 3.0 + 0.5);
+}
+int Quarter(int w) {
+    return int(w / 4.0 + 0.5);
+}
+int ThreeQuarters(int w) {
+    return int(3.0 * w / 4.0 + 0.5);
+}
 
 } // namespace
 
-ClickTarget JudgeClick(PageSide side, int width, int height, int downX, int downY,
-                       int splitMode) {
-    const bool turn = side == PageSide::Left ? downX <= OneThird(width)
-                                             : downX >= TwoThirds(width);
+ClickTarget JudgeClick(PageSide side, int width, int height, int downX, int downY, int splitMode) {
+    const bool turn = side == PageSide::Left ? downX <= OneThird(width) : downX >= TwoThirds(width);
     if (turn)
         return {ClickZone::Turn, -1};
     int slot = side == PageSide::Left ? 0 : 2;

@@ -19,8 +19,7 @@ struct ClickTarget {
 // Judges a press at (downX, downY) on a page image of width x height. The picture zone
 // yields slot 0/1 (left) or 2/3 (right, and the bottom ones in 4-split mode below the
 // middle).
-ClickTarget JudgeClick(PageSide side, int width, int height, int downX, int downY,
-                       int splitMode);
+ClickTarget JudgeClick(PageSide side, int width, int height, int downX, int downY, int splitMode);
 
 enum class PageCursor { LeftArrow = 5, RightArrow = 6, Viewer = 7 };
 

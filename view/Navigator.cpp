@@ -38,8 +38,8 @@ void WaitMilliseconds(int ms) {
 Navigator::Navigator(AlbumState& state, const PictureList& pictures, BookView& book,
                      PageImage* left, PageImage* right, QScrollBar* scroll,
                      NavigatorServices services, QObject* parent)
-    : QObject(parent), state_(state), pictures_(pictures), book_(book), left_(left),
-      right_(right), scroll_(scroll), services_(std::move(services)) {
+    : QObject(parent), state_(state), pictures_(pictures), book_(book), left_(left), right_(right),
+      scroll_(scroll), services_(std::move(services)) {
     if (!services_.wait)
         services_.wait = WaitMilliseconds;
     connect(&timer_, &QTimer::timeout, this, &Navigator::Timer1Timer);
@@ -128,8 +128,8 @@ void Navigator::TurnPage(TurnMode mode) {
     for (const TurnStep& s : TurnSteps(mode, left_->width(), right_->width(), left_->height())) {
         PageImage* page = Page(s.target);
         const QImage& buffer = s.target == PageSide::Left ? buffers.left : buffers.right;
-        const bool whole = s.left == 0 && s.top == 0 && s.right == page->width() &&
-                           s.bottom == page->height();
+        const bool whole =
+            s.left == 0 && s.top == 0 && s.right == page->width() && s.bottom == page->height();
         if (s.source == TurnStep::Source::NewBuffer && whole) {
             page->SetImage(buffer);
         } else {
@@ -183,9 +183,15 @@ void Navigator::StartAutoTurn(const char* side) {
     timer_.start(int(interval));
 }
 
-void Navigator::msiRAutoChangeClick() { StartAutoTurn("R"); }
-void Navigator::msiLAutoChangeClick() { StartAutoTurn("L"); }
-void Navigator::msiAutoStopClick() { timer_.stop(); }
+void Navigator::msiRAutoChangeClick() {
+    StartAutoTurn("R");
+}
+void Navigator::msiLAutoChangeClick() {
+    StartAutoTurn("L");
+}
+void Navigator::msiAutoStopClick() {
+    timer_.stop();
+}
 
 void Navigator::Timer1Timer() {
     // A picture that cannot be read stops nothing here; the report comes afterwards.

@@ -23,17 +23,17 @@ struct NavigatorServices {
     std::function<bool(const QString&)> programExists; // the "ImgViewer" file
     std::function<void(const QString& program, const QString& picture)> startViewer;
     std::function<void(const QString& picture)> openWithDesktop;
-    std::function<void()> updateCounter;               // status panel 0
-    std::function<void(int ms)> wait;                  // the animation's 100 ms pauses
-    std::function<void()> repaint;                     // paint the window at once
+    std::function<void()> updateCounter; // status panel 0
+    std::function<void(int ms)> wait;    // the animation's 100 ms pauses
+    std::function<void()> repaint;       // paint the window at once
 };
 
 class Navigator : public QObject {
     Q_OBJECT
 public:
-    Navigator(AlbumState& state, const PictureList& pictures, BookView& book,
-              PageImage* left, PageImage* right, QScrollBar* scroll,
-              NavigatorServices services, QObject* parent = nullptr);
+    Navigator(AlbumState& state, const PictureList& pictures, BookView& book, PageImage* left,
+              PageImage* right, QScrollBar* scroll, NavigatorServices services,
+              QObject* parent = nullptr);
 
     void imgPageMouseDown(PageSide side, QPoint position);
     void imgPageMouseMove(PageSide side, QPoint position);

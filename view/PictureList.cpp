@@ -2,7 +2,9 @@
 
 namespace folivex {
 
-void PictureList::Reset() { rows_.assign(1, Row{}); }
+void PictureList::Reset() {
+    rows_.assign(1, Row{});
+}
 
 void PictureList::SetRowCount(int rowCount) {
     rows_.resize(std::size_t(rowCount > 1 ? rowCount - 1 : 0));
@@ -23,7 +25,9 @@ PictureList::Row& PictureList::MutableAt(int row) {
     return rows_[std::size_t(row - 1)];
 }
 
-void PictureList::Append(Row row) { rows_.push_back(std::move(row)); }
+void PictureList::Append(Row row) {
+    rows_.push_back(std::move(row));
+}
 
 void PictureList::Insert(int row, Row value) {
     if (row < 1)

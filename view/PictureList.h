@@ -34,10 +34,10 @@ public:
     const std::string& FileName(int row) const { return At(row).fileName; }
     const std::string& Comment(int row) const { return At(row).comment; }
 
-    void Append(Row row);                 // adds a row at the end
-    void Insert(int row, Row value);      // before row `row`
-    void Remove(int row);                 // keeps at least one (blank) row
-    void Move(int from, int to);          // reorders: row `from` ends up at `to`
+    void Append(Row row);            // adds a row at the end
+    void Insert(int row, Row value); // before row `row`
+    void Remove(int row);            // keeps at least one (blank) row
+    void Move(int from, int to);     // reorders: row `from` ends up at `to`
 
     const std::vector<Row>& Rows() const { return rows_; }
 

@@ -82,8 +82,8 @@ struct Location {
     std::size_t lastEntry = std::string::npos;   // last non-blank line of the section
 };
 
-Location Find(const std::vector<std::string>& lines, std::string_view section,
-              std::string_view key, std::string_view* value) {
+Location Find(const std::vector<std::string>& lines, std::string_view section, std::string_view key,
+              std::string_view* value) {
     Location loc;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -225,8 +225,7 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
     return ReadInteger(section, key, fallback ? 1 : 0) != 0;
 }
 
-void IniFile::WriteString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     auto lines = LoadLines();
     Location loc = Find(lines, section, key, nullptr);
     std::string entry = std::string(key) + "=" + std::string(value);

@@ -42,8 +42,7 @@ void WriteSettings(IniFile& ini, const Settings& s) {
     ini.WriteInteger("Conf", "SusieLoc", s.susieLoc);
     ini.WriteString("Conf", "ImgViewer", s.imgViewer);
     for (std::size_t i = 0; i < s.shortcutFolderHistory.size(); ++i)
-        ini.WriteString("Hist", "SCFolderHist" + std::to_string(i + 1),
-                        s.shortcutFolderHistory[i]);
+        ini.WriteString("Hist", "SCFolderHist" + std::to_string(i + 1), s.shortcutFolderHistory[i]);
 }
 
 WindowBounds CentredStartBounds(int screenWidth, int screenHeight) {

@@ -10,21 +10,21 @@
 namespace folivex {
 
 struct Settings {
-    std::string pictureFolder = "OnDesk"; // Folder/Current
-    bool thumbnails = true;               // Thum/Check
-    int thumbnailSize = 32;               // Thum/Size
-    int rate = 85;                        // Conf/Rate
-    bool maxOpen = false;                 // Conf/MaxOpen
-    std::string shortcutFolder;           // Conf/BStandFolder
-    int openMode = 1;                     // Conf/OpenMode
-    std::string textureFName;             // Conf/TextureFName
-    std::string coverColor = "clWhite";   // Conf/CoverColor
-    std::string pageColor = "clWhite";    // Conf/PageColor
-    bool clearImage = false;              // Conf/ClearImage
-    int splitMode = 0;                    // Conf/SpilitMode
-    int acInterval = 5;                   // Conf/ACInterval
-    int susieLoc = 1;                     // Conf/SusieLoc
-    std::string imgViewer;                // Conf/ImgViewer
+    std::string pictureFolder = "OnDesk";             // Folder/Current
+    bool thumbnails = true;                           // Thum/Check
+    int thumbnailSize = 32;                           // Thum/Size
+    int rate = 85;                                    // Conf/Rate
+    bool maxOpen = false;                             // Conf/MaxOpen
+    std::string shortcutFolder;                       // Conf/BStandFolder
+    int openMode = 1;                                 // Conf/OpenMode
+    std::string textureFName;                         // Conf/TextureFName
+    std::string coverColor = "clWhite";               // Conf/CoverColor
+    std::string pageColor = "clWhite";                // Conf/PageColor
+    bool clearImage = false;                          // Conf/ClearImage
+    int splitMode = 0;                                // Conf/SpilitMode
+    int acInterval = 5;                               // Conf/ACInterval
+    int susieLoc = 1;                                 // Conf/SusieLoc
+    std::string imgViewer;                            // Conf/ImgViewer
     std::array<std::string, 5> shortcutFolderHistory; // Hist/SCFolderHist1..5
 };
 

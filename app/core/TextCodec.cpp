@@ -78,7 +78,9 @@ std::string Cp932ToUtf8(std::string_view bytes) {
     return c.Run(bytes, "\xEF\xBF\xBD", nullptr, false);
 }
 
-std::size_t Cp932Length(std::string_view utf8) { return Utf8ToCp932(utf8).size(); }
+std::size_t Cp932Length(std::string_view utf8) {
+    return Utf8ToCp932(utf8).size();
+}
 
 std::string DecodeFileText(std::string_view bytes) {
     if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)

@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
 
     MainFormOptions options;
     options.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    options.dataFolder = QString::fromStdString(
-        DataFolderFor(options.programFolder.toUtf8().toStdString()));
+    options.dataFolder =
+        QString::fromStdString(DataFolderFor(options.programFolder.toUtf8().toStdString()));
     options.arguments = args;
     TfrmFXMainForm main(options);
     form = &main;

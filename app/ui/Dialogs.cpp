@@ -12,8 +12,7 @@ namespace {
 
 Dialogs* g_dialogs = nullptr;
 
-void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-             const QString& text) {
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
@@ -26,7 +25,9 @@ Dialogs& AppDialogs() {
     return g_dialogs ? *g_dialogs : fallback;
 }
 
-void SetAppDialogs(Dialogs* dialogs) { g_dialogs = dialogs; }
+void SetAppDialogs(Dialogs* dialogs) {
+    g_dialogs = dialogs;
+}
 
 QString ToQtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -74,8 +75,7 @@ void QtDialogs::ErrorBox(const QString& text) {
 std::optional<QString> QtDialogs::InputBox(const QString& caption, const QString& prompt,
                                            const QString& initial) {
     bool ok = false;
-    QString text =
-        QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
+    QString text = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;

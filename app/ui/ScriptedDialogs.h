@@ -16,12 +16,12 @@ public:
     };
 
     std::vector<Shown> shown;
-    std::deque<bool> confirmAnswers;                  // default: はい
-    std::deque<std::optional<QString>> inputAnswers;  // default: cancelled
-    std::deque<QString> fileAnswers;                  // default: cancelled
-    std::deque<QStringList> filesAnswers;             // default: cancelled
-    std::deque<QString> folderAnswers;                // default: cancelled
-    std::deque<std::optional<QColor>> colorAnswers;   // default: cancelled
+    std::deque<bool> confirmAnswers;                 // default: はい
+    std::deque<std::optional<QString>> inputAnswers; // default: cancelled
+    std::deque<QString> fileAnswers;                 // default: cancelled
+    std::deque<QStringList> filesAnswers;            // default: cancelled
+    std::deque<QString> folderAnswers;               // default: cancelled
+    std::deque<std::optional<QColor>> colorAnswers;  // default: cancelled
 
     void Warning(const QString& text) override { shown.push_back({"警告", text}); }
     void WarningYes(const QString& text) override { shown.push_back({"警告はい", text}); }

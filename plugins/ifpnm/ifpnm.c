@@ -7,9 +7,8 @@
 
 #define MAX_PIXELS ((uint64_t)1 << 28)
 
-static const char *const kInfo[] = {
-    "00IN",
-    "ifpnm: Netpbm P4/P5/P6 reader for Folivex",
+static const char* const kInfo[] = {
+    "00IN",  "ifpnm: Netpbm P4/P5/P6 reader for Folivex",
     "*.pnm", "Portable Anymap",
     "*.ppm", "Portable Pixmap",
     "*.pgm", "Portable Graymap",
@@ -17,12 +16,12 @@ static const char *const kInfo[] = {
 };
 
 typedef struct {
-    char kind;           /* '4', '5' or '6' */
+    char kind; /* '4', '5' or '6' */
     uint32_t width, height, maxval;
-    size_t raster;       /* offset of the first sample */
+    size_t raster; /* offset of the first sample */
 } Pnm;
 
-int32_t GetPluginInfo(int32_t infono, char *buf, int32_t buflen) {
+int32_t GetPluginInfo(int32_t infono, char* buf, int32_t buflen) {
     if (infono < 0 || infono >= (int32_t)(sizeof kInfo / sizeof kInfo[0]) || buflen <= 0)
         return 0;
     size_t n = strlen(kInfo[infono]);
@@ -37,14 +36,14 @@ static int is_blank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-int32_t IsSupported(const char *filename, void *dw) {
-    const unsigned char *p = dw;
+int32_t IsSupported(const char* filename, void* dw) {
+    const unsigned char* p = dw;
     (void)filename;
     return p[0] == 'P' && (p[1] == '4' || p[1] == '5' || p[1] == '6') && is_blank(p[2]);
 }
 
 /* Reads one decimal header number after blanks and comments; 0 when there is none. */
-static int read_number(const unsigned char *p, size_t len, size_t *pos, uint32_t *value) {
+static int read_number(const unsigned char* p, size_t len, size_t* pos, uint32_t* value) {
     while (*pos < len && (is_blank(p[*pos]) || p[*pos] == '#')) {
         if (p[*pos] == '#') {
             while (*pos < len && p[*pos] != '\n' && p[*pos] != '\r')
@@ -65,14 +64,14 @@ static int read_number(const unsigned char *p, size_t len, size_t *pos, uint32_t
     return *pos > start;
 }
 
-static size_t row_samples(const Pnm *pnm) {
-    return pnm->kind == '4' ? ((size_t)pnm->width + 7) / 8
-                            : (size_t)pnm->width * (pnm->kind == '6' ? 3 : 1) *
-                                  (pnm->maxval > 255 ? 2 : 1);
+static size_t row_samples(const Pnm* pnm) {
+    return pnm->kind == '4'
+               ? ((size_t)pnm->width + 7) / 8
+               : (size_t)pnm->width * (pnm->kind == '6' ? 3 : 1) * (pnm->maxval > 255 ? 2 : 1);
 }
 
-static int parse(const char *buf, intptr_t len, Pnm *pnm) {
-    const unsigned char *p = (const unsigned char *)buf;
+static int parse(const char* buf, intptr_t len, Pnm* pnm) {
+    const unsigned char* p = (const unsigned char*)buf;
     size_t n = len > 0 ? (size_t)len : 0, pos = 2;
     if (n < 3 || p[0] != 'P' || (p[1] != '4' && p[1] != '5' && p[1] != '6'))
         return 0;
@@ -82,15 +81,14 @@ static int parse(const char *buf, intptr_t len, Pnm *pnm) {
         return 0;
     if (pnm->kind != '4' && !read_number(p, n, &pos, &pnm->maxval))
         return 0;
-    if (pos >= n || !is_blank(p[pos]) || pnm->width == 0 || pnm->height == 0 ||
-        pnm->maxval == 0 || pnm->maxval > 65535 ||
-        (uint64_t)pnm->width * pnm->height > MAX_PIXELS)
+    if (pos >= n || !is_blank(p[pos]) || pnm->width == 0 || pnm->height == 0 || pnm->maxval == 0 ||
+        pnm->maxval > 65535 || (uint64_t)pnm->width * pnm->height > MAX_PIXELS)
         return 0;
     pnm->raster = pos + 1;
     return (uint64_t)row_samples(pnm) * pnm->height <= (uint64_t)(n - pnm->raster);
 }
 
-int32_t GetPictureInfo(const char *buf, intptr_t len, uint32_t flag, SusiePictureInfo *lpInfo) {
+int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SusiePictureInfo* lpInfo) {
     Pnm pnm;
     (void)flag;
     if (!parse(buf, len, &pnm))
@@ -102,7 +100,7 @@ int32_t GetPictureInfo(const char *buf, intptr_t len, uint32_t flag, SusiePictur
     return 0;
 }
 
-static void put32(unsigned char *p, uint32_t v) {
+static void put32(unsigned char* p, uint32_t v) {
     p[0] = (unsigned char)v;
     p[1] = (unsigned char)(v >> 8);
     p[2] = (unsigned char)(v >> 16);
@@ -110,14 +108,14 @@ static void put32(unsigned char *p, uint32_t v) {
 }
 
 /* One sample scaled to 0..255. */
-static unsigned char sample(const unsigned char *p, size_t i, uint32_t maxval) {
+static unsigned char sample(const unsigned char* p, size_t i, uint32_t maxval) {
     uint32_t v = maxval > 255 ? (uint32_t)(p[2 * i] << 8 | p[2 * i + 1]) : p[i];
     if (v > maxval)
         v = maxval;
     return (unsigned char)(v * 255u / maxval);
 }
 
-static void convert_row(const Pnm *pnm, const unsigned char *src, unsigned char *dst) {
+static void convert_row(const Pnm* pnm, const unsigned char* src, unsigned char* dst) {
     uint32_t x;
     if (pnm->kind == '4') {
         memcpy(dst, src, row_samples(pnm));
@@ -133,11 +131,11 @@ static void convert_row(const Pnm *pnm, const unsigned char *src, unsigned char 
     }
 }
 
-static void write_header(const Pnm *pnm, unsigned char *hdr, int bits, int colors) {
+static void write_header(const Pnm* pnm, unsigned char* hdr, int bits, int colors) {
     int i;
     put32(hdr, 40);
     put32(hdr + 4, pnm->width);
-    put32(hdr + 8, (uint32_t)-(int32_t)pnm->height); /* rows from the top */
+    put32(hdr + 8, (uint32_t) - (int32_t)pnm->height); /* rows from the top */
     hdr[12] = 1;
     hdr[14] = (unsigned char)bits;
     put32(hdr + 32, (uint32_t)colors);
@@ -149,7 +147,7 @@ static void write_header(const Pnm *pnm, unsigned char *hdr, int bits, int color
         put32(hdr + 40 + 4 * i, (uint32_t)i * 0x010101u);
 }
 
-int32_t GetPicture(const char *buf, intptr_t len, uint32_t flag, HLOCAL *pHBInfo, HLOCAL *pHBm,
+int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
                    SusieProgressCallback lpPrgressCallback, intptr_t lData) {
     Pnm pnm;
     uint32_t y;
@@ -177,7 +175,7 @@ int32_t GetPicture(const char *buf, intptr_t len, uint32_t flag, HLOCAL *pHBInfo
             LocalFree(hbm);
             return 1; /* stopped by the host */
         }
-        convert_row(&pnm, (const unsigned char *)buf + pnm.raster + y * in_row, bm + y * stride);
+        convert_row(&pnm, (const unsigned char*)buf + pnm.raster + y * in_row, bm + y * stride);
     }
     if (lpPrgressCallback)
         lpPrgressCallback((int32_t)pnm.height, (int32_t)pnm.height, lData);

@@ -60,17 +60,18 @@ std::vector<std::uint8_t> Landscape(const Picture& p) {
             if (dx * dx + dy * dy < 0.004) {
                 r = 255, g = 230, b = 150;
             }
-            const double far = 0.45 + 0.06 * std::sin(u * 9 + p.seed) +
-                               0.03 * std::sin(u * 23 + 2 * p.seed);
-            const double near = 0.62 + 0.08 * std::sin(u * 5 + 3 * p.seed) +
-                                0.02 * std::sin(u * 41 + p.seed);
+            const double far =
+                0.45 + 0.06 * std::sin(u * 9 + p.seed) + 0.03 * std::sin(u * 23 + 2 * p.seed);
+            const double near =
+                0.62 + 0.08 * std::sin(u * 5 + 3 * p.seed) + 0.02 * std::sin(u * 41 + p.seed);
             if (v > far) {
                 r = 90 + 40 * hue, g = 100 + 20 * hue, b = 130;
             }
             if (v > near) {
                 r = 50 + 60 * hue + 40 * (v - near), g = 120 + 50 * (1 - v), b = 60 + 40 * hue;
             }
-            const double grain = double(Hash(unsigned(x) * 7919u + unsigned(y) * 104729u + p.seed) % 21) - 10;
+            const double grain =
+                double(Hash(unsigned(x) * 7919u + unsigned(y) * 104729u + p.seed) % 21) - 10;
             auto clamp = [](double c) { return std::uint8_t(c < 0 ? 0 : c > 255 ? 255 : c); };
             std::uint8_t* px = &rgb[(std::size_t(y) * std::size_t(p.width) + std::size_t(x)) * 3];
             px[0] = clamp(r + grain);
@@ -98,7 +99,8 @@ bool WriteJpeg(const std::string& path, const Picture& p, const std::vector<std:
     jpeg_set_quality(&c, 85, TRUE);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&rgb[std::size_t(c.next_scanline) * std::size_t(p.width) * 3]);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(&rgb[std::size_t(c.next_scanline) * std::size_t(p.width) * 3]);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
@@ -126,8 +128,8 @@ int main(int argc, char** argv) {
         text += std::string(p.name) + "\r\n" + p.comment + "\r\n";
     }
     // Four-split, right-opening, no texture, white cover, cream pages, title cover.
-    text += "1\r\n1\r\n\r\nclWhite\r\n$00E0F0F8\r\n0\r\n旅の写真帳\r\nIMG004.JPG\r\n" + slash +
-            "\r\n";
+    text +=
+        "1\r\n1\r\n\r\nclWhite\r\n$00E0F0F8\r\n0\r\n旅の写真帳\r\nIMG004.JPG\r\n" + slash + "\r\n";
     std::ofstream out(slash + "Sample.ajv", std::ios::binary);
     const std::string bytes = folivex::EncodeFileText(text);
     out.write(bytes.data(), std::streamsize(bytes.size()));

@@ -33,12 +33,13 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kSamples; ++i) {
         seed = seed * 1664525u + 1013904223u;
         const double white = double(seed >> 8) / double(1u << 24) * 2 - 1;
-        low += 0.35 * (white - low);  // drop the hiss
-        band += 0.08 * (low - band);  // and the rumble
+        low += 0.35 * (white - low); // drop the hiss
+        band += 0.08 * (low - band); // and the rumble
         const double t = double(i) / kSamples;
         const double envelope = std::min(1.0, t * 12) * std::pow(1 - t, 2.2);
         const double swish = (low - band) * envelope * (0.7 + 0.3 * std::sin(t * 40));
-        samples[std::size_t(i)] = std::int16_t(std::lround(std::clamp(swish * 2.2, -1.0, 1.0) * 20000));
+        samples[std::size_t(i)] =
+            std::int16_t(std::lround(std::clamp(swish * 2.2, -1.0, 1.0) * 20000));
     }
     std::vector<unsigned char> out;
     const std::uint32_t dataBytes = kSamples * 2;

@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -67,10 +67,10 @@ TEST_F(MainFormTest, ClosingWritesEveryKeyAndARestartReadsThemBack) {
     QFile ini(IniPath());
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();
-    for (const char* key : {"Current=", "Check=1", "Size=32", "Rate=70", "MaxOpen=0",
-                            "BStandFolder=", "OpenMode=1", "TextureFName=", "CoverColor=clWhite",
-                            "PageColor=clWhite", "ClearImage=0", "SpilitMode=1", "ACInterval=5",
-                            "SusieLoc=1", "ImgViewer=", "SCFolderHist5="})
+    for (const char* key :
+         {"Current=", "Check=1", "Size=32", "Rate=70", "MaxOpen=0", "BStandFolder=", "OpenMode=1",
+          "TextureFName=", "CoverColor=clWhite", "PageColor=clWhite", "ClearImage=0",
+          "SpilitMode=1", "ACInterval=5", "SusieLoc=1", "ImgViewer=", "SCFolderHist5="})
         EXPECT_TRUE(text.contains(key)) << key;
     auto again = Create();
     EXPECT_EQ(again->State().rate, 70);

@@ -38,7 +38,9 @@ protected:
     ScriptedDialogs dialogs_;
 };
 
-bool MenuShown(QMenu* menu) { return menu->menuAction()->isVisible(); }
+bool MenuShown(QMenu* menu) {
+    return menu->menuAction()->isVisible();
+}
 
 } // namespace
 

@@ -68,8 +68,8 @@ TEST_F(SingleInstanceProcesses, NoneOrTwoArgumentsOnlyRaiseTheRunningWindow) {
 
 TEST_F(SingleInstanceProcesses, PathsOfAnyLengthArriveWhole) {
     StartFirst();
-    const QString longPath = QStringLiteral("/") + QString(600, QLatin1Char('x')) +
-                             QStringLiteral("/写真.ajv");
+    const QString longPath =
+        QStringLiteral("/") + QString(600, QLatin1Char('x')) + QStringLiteral("/写真.ajv");
     EXPECT_EQ(RunSecond({longPath}), 0);
     EXPECT_EQ(Received(), QStringList{longPath});
 }
@@ -94,6 +94,5 @@ TEST_F(SingleInstanceProcesses, TheSocketIsReachableOnlyByItsUser) {
     const QStringList sockets = dir.entryList({QStringLiteral("KestFolimo*")}, QDir::System);
     ASSERT_EQ(sockets.size(), 1);
     QFile::Permissions p = QFile(dir.filePath(sockets.front())).permissions();
-    EXPECT_FALSE(p & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
-                      QFile::WriteOther));
+    EXPECT_FALSE(p & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
 }

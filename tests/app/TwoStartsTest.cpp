@@ -50,7 +50,11 @@ TEST(TwoStarts, TheSecondStartOpensItsAlbumInTheFirst) {
     first.start(exe, {});
     ASSERT_TRUE(first.waitForStarted(10000));
     ASSERT_TRUE(WaitFor(
-        [&] { return !QDir(runtime.path()).entryList({QStringLiteral("KestFolimo*")}, QDir::System).isEmpty(); },
+        [&] {
+            return !QDir(runtime.path())
+                        .entryList({QStringLiteral("KestFolimo*")}, QDir::System)
+                        .isEmpty();
+        },
         20000))
         << "the first instance never listened";
 

@@ -7,16 +7,18 @@
 using namespace folivex;
 
 TEST(ColorText, AllIdentifiersGoBothWays) {
-    const char* names[] = {"clBlack", "clMaroon", "clGreen", "clOlive", "clNavy", "clPurple",
-                           "clTeal", "clGray", "clSilver", "clRed", "clLime", "clYellow",
-                           "clBlue", "clFuchsia", "clAqua", "clWhite", "clScrollBar",
-                           "clBackground", "clActiveCaption", "clInactiveCaption", "clMenu",
-                           "clWindow", "clWindowFrame", "clMenuText", "clWindowText",
-                           "clCaptionText", "clActiveBorder", "clInactiveBorder",
-                           "clAppWorkSpace", "clHighlight", "clHighlightText", "clBtnFace",
-                           "clBtnShadow", "clGrayText", "clBtnText", "clInactiveCaptionText",
-                           "clBtnHighlight", "cl3DDkShadow", "cl3DLight", "clInfoText",
-                           "clInfoBk"};
+    const char* names[] = {
+        "clBlack",        "clMaroon",      "clGreen",         "clOlive",
+        "clNavy",         "clPurple",      "clTeal",          "clGray",
+        "clSilver",       "clRed",         "clLime",          "clYellow",
+        "clBlue",         "clFuchsia",     "clAqua",          "clWhite",
+        "clScrollBar",    "clBackground",  "clActiveCaption", "clInactiveCaption",
+        "clMenu",         "clWindow",      "clWindowFrame",   "clMenuText",
+        "clWindowText",   "clCaptionText", "clActiveBorder",  "clInactiveBorder",
+        "clAppWorkSpace", "clHighlight",   "clHighlightText", "clBtnFace",
+        "clBtnShadow",    "clGrayText",    "clBtnText",       "clInactiveCaptionText",
+        "clBtnHighlight", "cl3DDkShadow",  "cl3DLight",       "clInfoText",
+        "clInfoBk"};
     for (const char* n : names)
         EXPECT_EQ(ColorToString(StringToColor(n)), n);
     EXPECT_EQ(StringToColor("clRed"), 0x0000FF);

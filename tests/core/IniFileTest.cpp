@@ -51,9 +51,19 @@ TEST(ParseInteger, AcceptsTheSettingsFormsOnly) {
         const char* text;
         std::optional<int> value;
     } cases[] = {
-        {"32", 32},     {"0x20", 32},    {"0X1f", 31},   {"$FF", 255},   {" -7", -7},
-        {"0x", {}},     {"", {}},        {"12a", {}},    {"abc", {}},    {"2147483647", 2147483647},
-        {"2147483648", {}}, {"$FFFFFFFF", -1}, {"$80000005", int(0x80000005u)},
+        {"32", 32},
+        {"0x20", 32},
+        {"0X1f", 31},
+        {"$FF", 255},
+        {" -7", -7},
+        {"0x", {}},
+        {"", {}},
+        {"12a", {}},
+        {"abc", {}},
+        {"2147483647", 2147483647},
+        {"2147483648", {}},
+        {"$FFFFFFFF", -1},
+        {"$80000005", int(0x80000005u)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseInteger(c.text), c.value) << c.text;
@@ -77,8 +87,9 @@ TEST(IniFile, KeepsForeignSectionsAndCommentsAndMatchesWithoutCase) {
     ini.WriteInteger("CONF", "rate", 90);
     ini.WriteString("Conf", "ImgViewer", "/usr/bin/eog");
     ini.WriteString("Hist", "SCFolderHist1", "");
-    EXPECT_EQ(ReadAll(path), "; kept comment\r\n[Other]\r\nx=1\r\n\r\n[conf]\r\nrate=90\r\n"
-                             "Unknown=yes\r\nImgViewer=/usr/bin/eog\r\n[Hist]\r\nSCFolderHist1=\r\n");
+    EXPECT_EQ(ReadAll(path),
+              "; kept comment\r\n[Other]\r\nx=1\r\n\r\n[conf]\r\nrate=90\r\n"
+              "Unknown=yes\r\nImgViewer=/usr/bin/eog\r\n[Hist]\r\nSCFolderHist1=\r\n");
     EXPECT_EQ(ini.ReadString("hist", "scfolderhist1", "x"), "");
 }
 

@@ -7,7 +7,7 @@ using namespace folivex;
 TEST(TextCodec, KnownJapaneseTextsHaveTheirCp932Bytes) {
     EXPECT_EQ(Utf8ToCp932("浜辺にて"), "\x95\x6C\x95\xD3\x82\xC9\x82\xC4");
     EXPECT_EQ(Utf8ToCp932("ｴﾗｰ"), "\xB4\xD7\xB0"); // half-width katakana are one byte
-    EXPECT_EQ(Utf8ToCp932("～"), "\x81\x60");       // the CP932 wave dash, not Shift-JIS'
+    EXPECT_EQ(Utf8ToCp932("～"), "\x81\x60");      // the CP932 wave dash, not Shift-JIS'
     EXPECT_EQ(Cp932ToUtf8("\x95\x6C\x95\xD3\x82\xC9\x82\xC4"), "浜辺にて");
     EXPECT_EQ(Cp932ToUtf8("abc\xB4\xD7\xB0"), "abcｴﾗｰ");
 }

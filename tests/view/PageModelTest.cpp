@@ -36,11 +36,11 @@ TEST(PageModel, SlotRowsForEverySplitAndOpeningMode) {
         int split, open, page, rowCount;
         std::array<int, 4> rows;
     } cases[] = {
-        {0, 0, 3, 13, {3, X, 4, X}},   {0, 1, 3, 13, {4, X, 3, X}},
-        {1, 0, 5, 13, {5, 6, 7, 8}},   {1, 1, 5, 13, {7, 8, 5, 6}},
-        {0, 1, 5, 6, {X, X, 5, X}},    // right-opening, N = 5: left page blank
-        {1, 0, 5, 7, {5, 6, X, X}},    // rows beyond N stay blank
-        {0, 0, 0, 13, {X, X, X, X}},   // covers show no slots
+        {0, 0, 3, 13, {3, X, 4, X}}, {0, 1, 3, 13, {4, X, 3, X}}, {1, 0, 5, 13, {5, 6, 7, 8}},
+        {1, 1, 5, 13, {7, 8, 5, 6}}, {0, 1, 5, 6, {X, X, 5, X}}, // right-opening, N = 5: left page
+                                                                 // blank
+        {1, 0, 5, 7, {5, 6, X, X}},                              // rows beyond N stay blank
+        {0, 0, 0, 13, {X, X, X, X}},                             // covers show no slots
         {0, 0, B, 13, {X, X, X, X}},
     };
     for (const auto& c : cases)
@@ -116,7 +116,9 @@ TEST(PageModel, ScrollBarRunsBackwardInARightOpeningBook) {
     // Every spread maps to a position and back to itself.
     for (int open = 0; open <= 1; ++open)
         for (int p = 1; p <= 12; p += 2)
-            EXPECT_EQ(Model(0, open, p).PageFromScrollPosition(Model(0, open, p).ScrollPosition(13), 13), p);
+            EXPECT_EQ(
+                Model(0, open, p).PageFromScrollPosition(Model(0, open, p).ScrollPosition(13), 13),
+                p);
 }
 
 TEST(PageModel, LargeAlbumsReachTheirLastSpreadAndTheBackCover) {

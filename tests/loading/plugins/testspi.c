@@ -27,7 +27,7 @@ intptr_t TestPictureLength = -1;
 int32_t TestIsSupportedCalls = 0;
 
 #ifndef NO_PLUGIN_INFO
-static int32_t put_text(char *buf, int32_t buflen, const char *text) {
+static int32_t put_text(char* buf, int32_t buflen, const char* text) {
     size_t n = strlen(text);
     if (buflen <= 0)
         return 0;
@@ -38,31 +38,39 @@ static int32_t put_text(char *buf, int32_t buflen, const char *text) {
     return (int32_t)n;
 }
 
-int32_t GetPluginInfo(int32_t infono, char *buf, int32_t buflen) {
+int32_t GetPluginInfo(int32_t infono, char* buf, int32_t buflen) {
     switch (infono) {
-    case 0: return put_text(buf, buflen, API_VERSION);
-    case 1: return put_text(buf, buflen, "test plug-in");
-    case 2: return put_text(buf, buflen, FILTER1);
-    case 3: return put_text(buf, buflen, NAME1);
+    case 0:
+        return put_text(buf, buflen, API_VERSION);
+    case 1:
+        return put_text(buf, buflen, "test plug-in");
+    case 2:
+        return put_text(buf, buflen, FILTER1);
+    case 3:
+        return put_text(buf, buflen, NAME1);
 #ifdef FILTER2
-    case 4: return put_text(buf, buflen, FILTER2);
-    case 5: return put_text(buf, buflen, NAME2);
+    case 4:
+        return put_text(buf, buflen, FILTER2);
+    case 5:
+        return put_text(buf, buflen, NAME2);
 #elif defined(EXTRA_FILTER)
-    case 4: return put_text(buf, buflen, EXTRA_FILTER);
+    case 4:
+        return put_text(buf, buflen, EXTRA_FILTER);
 #endif
-    default: return 0;
+    default:
+        return 0;
     }
 }
 #endif
 
-int32_t IsSupported(const char *filename, void *dw) {
+int32_t IsSupported(const char* filename, void* dw) {
     (void)filename;
     ++TestIsSupportedCalls;
     memcpy(TestSeen, dw, sizeof TestSeen);
     return memcmp(dw, MAGIC, 4) == 0;
 }
 
-static int picture_size(const char *buf, intptr_t len, int *w, int *h) {
+static int picture_size(const char* buf, intptr_t len, int* w, int* h) {
     if (len < 6 || memcmp(buf, MAGIC, 4) != 0)
         return 0;
     *w = (unsigned char)buf[4];
@@ -74,7 +82,7 @@ static int picture_size(const char *buf, intptr_t len, int *w, int *h) {
 #endif
 }
 
-int32_t GetPictureInfo(const char *buf, intptr_t len, uint32_t flag, SusiePictureInfo *info) {
+int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SusiePictureInfo* info) {
     int w, h;
     (void)flag;
     TestInfoLength = len;
@@ -90,7 +98,7 @@ int32_t GetPictureInfo(const char *buf, intptr_t len, uint32_t flag, SusiePictur
     return 0;
 }
 
-static void put32(unsigned char *p, uint32_t v) {
+static void put32(unsigned char* p, uint32_t v) {
     p[0] = (unsigned char)v;
     p[1] = (unsigned char)(v >> 8);
     p[2] = (unsigned char)(v >> 16);
@@ -107,7 +115,7 @@ static void report(SusieProgressCallback progress, int32_t n, int32_t d, intptr_
 #endif
 }
 
-int32_t GetPicture(const char *buf, intptr_t len, uint32_t flag, HLOCAL *pHBInfo, HLOCAL *pHBm,
+int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
                    SusieProgressCallback progress, intptr_t lData) {
     int w, h, y, i, fault = FAULT_NONE;
     (void)flag;
