@@ -704,19 +704,18 @@ void TfrmFXMainForm::msiConfigClick() {
 
 void TfrmFXMainForm::ConnectCommands() {
     auto on = [this](QAction* a, auto f) { connect(a, &QAction::triggered, this, f); };
+    // A menu item and its toolbar button or pop-up twin share one handler.
+    auto both = [&on](QAction* item, QAction* twin, auto f) {
+        on(item, f);
+        on(twin, f);
+    };
     // Album files.
-    on(msiAJVOpen, [this] {
+    both(msiAJVOpen, spbOpen, [this] {
         albumFiles_->msiAJVOpenClick();
         contents_->stgPageList->Model().Refresh();
     });
-    on(spbOpen, [this] {
-        albumFiles_->msiAJVOpenClick();
-        contents_->stgPageList->Model().Refresh();
-    });
-    on(msiAJVClose, [this] { albumFiles_->msiAJVCloseClick(); });
-    on(spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
-    on(msiAJVSave, [this] { albumFiles_->msiMkAJVClick(); });
-    on(spbSave, [this] { albumFiles_->msiMkAJVClick(); });
+    both(msiAJVClose, spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
+    both(msiAJVSave, spbSave, [this] { albumFiles_->msiMkAJVClick(); });
     on(spbViewFolder, [this] { albumFiles_->spbViewFolderClick(); });
     on(spbWriteTitle, [this] { albumFiles_->spbWriteTitleClick(); });
     // Contents.
@@ -727,15 +726,11 @@ void TfrmFXMainForm::ConnectCommands() {
     // Navigation.
     on(msiNext, [this] { msiNextPrevClick(true); });
     on(msiPrev, [this] { msiNextPrevClick(false); });
-    on(msiLAutoChange, [this] { nav_->msiLAutoChangeClick(); });
-    on(msiRAutoChange, [this] { nav_->msiRAutoChangeClick(); });
+    both(msiLAutoChange, ppmLAutoChange, [this] { nav_->msiLAutoChangeClick(); });
+    both(msiRAutoChange, ppmRAutoChange, [this] { nav_->msiRAutoChangeClick(); });
+    both(ppmRAutoStop, ppmLAutoStop, [this] { nav_->msiAutoStopClick(); });
     on(msiAutoStop, [this] { nav_->msiAutoStopClick(); });
-    on(ppmRAutoChange, [this] { nav_->msiRAutoChangeClick(); });
-    on(ppmLAutoChange, [this] { nav_->msiLAutoChangeClick(); });
-    on(ppmRAutoStop, [this] { nav_->msiAutoStopClick(); });
-    on(ppmLAutoStop, [this] { nav_->msiAutoStopClick(); });
-    on(ppmRBilinear, [this] { book_->ppmBilinearClick(); });
-    on(ppmLBilinear, [this] { book_->ppmBilinearClick(); });
+    both(ppmRBilinear, ppmLBilinear, [this] { book_->ppmBilinearClick(); });
     for (QAction* a :
          {spb2Spilit, spb4Spilit, spbRightOpen, spbLeftOpen, spbNormalImage, spbClearImage})
         on(a, [this, a] { spbAlbumConfClick(a); });

@@ -1,5 +1,4 @@
-#include "app/MainForm.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "app/FormFixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,28 +11,10 @@ using namespace folivex;
 
 namespace {
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public FormFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        SetAppDialogs(&dialogs_);
-    }
-    void TearDown() override { SetAppDialogs(nullptr); }
-
-    std::unique_ptr<TfrmFXMainForm> Create() {
-        MainFormOptions o;
-        o.programFolder = dir_.path() + QLatin1Char('/');
-        o.dataFolder = dir_.path() + QLatin1Char('/');
-        o.screenWidth = 1024;
-        o.screenHeight = 768;
-        auto form = std::make_unique<TfrmFXMainForm>(o);
-        form->FormCreate();
-        return form;
-    }
+    std::unique_ptr<TfrmFXMainForm> Create() { return CreateForm(false); }
     QString IniPath() const { return dir_.filePath(QStringLiteral("Folmo.INI")); }
-
-    QTemporaryDir dir_;
-    ScriptedDialogs dialogs_;
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "app/FormFixture.h"
 #include "app/MainForm.h"
 #include "app/core/Error.h"
 #include "app/ui/ScriptedDialogs.h"
@@ -17,25 +18,9 @@ using namespace folivex;
 
 namespace {
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public FormFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        SetAppDialogs(&dialogs_);
-    }
-    void TearDown() override { SetAppDialogs(nullptr); }
-
-    std::unique_ptr<TfrmFXMainForm> Create() {
-        MainFormOptions o;
-        o.programFolder = o.dataFolder = dir_.path() + QLatin1Char('/');
-        auto form = std::make_unique<TfrmFXMainForm>(o);
-        form->FormCreate();
-        form->show();
-        return form;
-    }
-
-    QTemporaryDir dir_;
-    ScriptedDialogs dialogs_;
+    std::unique_ptr<TfrmFXMainForm> Create() { return CreateForm(true); }
 };
 
 bool MenuShown(QMenu* menu) {
