@@ -2,10 +2,10 @@
 
 #include "albumfile/Launcher.h"
 #include "albumfile/VolumeLabel.h"
-#include "app/core/Error.h"
-#include "app/core/Paths.h"
-#include "app/core/TextCodec.h"
-#include "app/ui/Dialogs.h"
+#include "core/Error.h"
+#include "core/Paths.h"
+#include "core/TextCodec.h"
+#include "ui/Dialogs.h"
 
 #include <QAction>
 #include <QDesktopServices>

@@ -6,8 +6,8 @@
 
 #include "albumfile/AlbumText.h"
 #include "albumfile/SaveInfo.h"
-#include "app/core/IniFile.h"
-#include "app/core/Settings.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 

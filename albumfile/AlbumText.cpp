@@ -1,9 +1,9 @@
 #include "albumfile/AlbumText.h"
 
-#include "app/core/Error.h"
-#include "app/core/IniFile.h"
-#include "app/core/Paths.h"
-#include "app/core/TextCodec.h"
+#include "core/Error.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/TextCodec.h"
 
 #include <atomic>
 #include <cerrno>

@@ -4,7 +4,7 @@
 // the fuzz target and the unit tests drive it alone.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 

@@ -1,7 +1,7 @@
 #include "albumfile/Launcher.h"
 
 #include "albumfile/AlbumText.h"
-#include "app/core/Error.h"
+#include "core/Error.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "albumfile/SaveInfo.h"
 
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

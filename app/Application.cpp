@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QFont>
 

@@ -2,9 +2,9 @@
 
 #include "albumfile/AlbumCommands.h"
 #include "app/Application.h"
-#include "app/core/Error.h"
-#include "app/core/Paths.h"
-#include "app/ui/Dialogs.h"
+#include "core/Error.h"
+#include "core/Paths.h"
+#include "ui/Dialogs.h"
 #include "contents/ContentsPage.h"
 #include "contents/FolderTreeView.h"
 #include "contents/PageListGrid.h"

@@ -3,8 +3,8 @@
 // and album files are plain classes that this window calls.
 #pragma once
 
-#include "app/core/IniFile.h"
-#include "app/core/Settings.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 

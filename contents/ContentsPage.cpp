@@ -1,8 +1,8 @@
 #include "contents/ContentsPage.h"
 
-#include "app/core/Error.h"
-#include "app/core/Paths.h"
-#include "app/ui/Dialogs.h"
+#include "core/Error.h"
+#include "core/Paths.h"
+#include "ui/Dialogs.h"
 #include "contents/PictureRows.h"
 #include "contents/ThumbnailImage.h"
 #include "loading/PictureFile.h"

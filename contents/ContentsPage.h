@@ -4,7 +4,7 @@
 // through callbacks, so it runs and is tested without the main window.
 #pragma once
 
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "contents/FileExtList.h"
 #include "contents/FolderTreeView.h"
 #include "contents/PageListGrid.h"

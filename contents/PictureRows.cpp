@@ -1,6 +1,6 @@
 #include "contents/PictureRows.h"
 
-#include "app/core/Paths.h"
+#include "core/Paths.h"
 #include "contents/NameOrder.h"
 
 #include <dirent.h>

@@ -1,6 +1,6 @@
 #include "contents/ThumbnailCache.h"
 
-#include "app/core/Paths.h"
+#include "core/Paths.h"
 #include "contents/ThumbnailCacheFile.h"
 #include "contents/ThumbnailImage.h"
 #include "loading/PictureFile.h"

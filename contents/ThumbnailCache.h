@@ -2,7 +2,7 @@
 // building the thumbnails of every listed picture, saving them, and loading them back.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 #include "view/PictureList.h"
 
 #include <QImage>

@@ -11,8 +11,8 @@
 // All numbers are little-endian, and the file ends right after the last thumbnail.
 #pragma once
 
-#include "app/core/Bitmap24.h"
-#include "app/core/Error.h"
+#include "core/Bitmap24.h"
+#include "core/Error.h"
 
 #include <cstdint>
 #include <span>

@@ -4,7 +4,7 @@
 
 #include "loading/JpegDecoder.h"
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 
 #include <QImage>
 

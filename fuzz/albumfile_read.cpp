@@ -1,6 +1,6 @@
 // Fuzz target for the album file reader: any bytes, read as an album file.
 #include "albumfile/AlbumText.h"
-#include "app/core/Error.h"
+#include "core/Error.h"
 
 #include <cstddef>
 #include <cstdint>

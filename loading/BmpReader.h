@@ -4,7 +4,7 @@
 // rows stored bottom-up or top-down.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 #include "loading/PictureFile.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // JPEG files into 24-bit pictures and back, through libjpeg-turbo.
 #pragma once
 
-#include "app/core/Bitmap24.h"
-#include "app/core/Error.h"
+#include "core/Bitmap24.h"
+#include "core/Error.h"
 
 #include <cstdint>
 #include <span>

@@ -2,7 +2,7 @@
 // largest picture any reader builds, and reading a whole file into memory.
 #pragma once
 
-#include "app/core/Error.h"
+#include "core/Error.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // rendering, the thumbnails and the thumbnail cache.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 #include "loading/SPIBitmap.h"
 
 #include <string>

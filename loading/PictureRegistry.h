@@ -3,7 +3,7 @@
 // they are loaded; nothing is ever unregistered.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 
 #include <functional>
 #include <string>

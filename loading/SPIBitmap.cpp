@@ -1,6 +1,6 @@
 #include "loading/SPIBitmap.h"
 
-#include "app/core/TextCodec.h"
+#include "core/TextCodec.h"
 #include "loading/BmpReader.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // to the plug-ins in turn and turns the bitmap a plug-in returns into the picture.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 #include "loading/PictureFile.h"
 #include "loading/SPIs.h"
 

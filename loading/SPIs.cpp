@@ -1,6 +1,6 @@
 #include "loading/SPIs.h"
 
-#include "app/core/TextCodec.h"
+#include "core/TextCodec.h"
 #include "loading/SPIBitmap.h"
 
 #include <algorithm>

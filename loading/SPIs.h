@@ -3,7 +3,7 @@
 // registry, so that files of those extensions decode through TSPIBitmap.
 #pragma once
 
-#include "app/core/Error.h"
+#include "core/Error.h"
 #include "folivex/susie.h"
 #include "loading/PictureRegistry.h"
 

@@ -1,7 +1,7 @@
 #include "options/OptionDlg.h"
 
-#include "app/core/Error.h"
-#include "app/ui/Dialogs.h"
+#include "core/Error.h"
+#include "ui/Dialogs.h"
 
 #include <QFileInfo>
 #include <QFormLayout>

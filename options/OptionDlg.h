@@ -4,8 +4,8 @@
 // shortcut-folder history and the texture file name change at once, Cancel or not.
 #pragma once
 
-#include "app/core/ColorText.h"
-#include "app/core/Settings.h"
+#include "core/ColorText.h"
+#include "core/Settings.h"
 #include "options/OptionValues.h"
 #include "options/OptionWidgets.h"
 #include "view/AlbumState.h"

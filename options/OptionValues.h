@@ -3,8 +3,8 @@
 // from the widgets so that the copying rules can be checked without a dialog.
 #pragma once
 
-#include "app/core/ColorText.h"
-#include "app/core/Settings.h"
+#include "core/ColorText.h"
+#include "core/Settings.h"
 #include "view/AlbumState.h"
 
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "options/Rename.h"
 
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

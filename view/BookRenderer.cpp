@@ -1,7 +1,7 @@
 #include "view/BookRenderer.h"
 
-#include "app/core/ColorText.h"
-#include "app/core/TextCodec.h"
+#include "core/ColorText.h"
+#include "core/TextCodec.h"
 #include "view/ZoomOut.h"
 
 #include <QFont>

@@ -4,7 +4,7 @@
 // the caller says how large the pages are and shows the buffers when drawing succeeds.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 #include "view/AlbumState.h"
 #include "view/BookLayout.h"
 #include "view/PictureList.h"

@@ -1,6 +1,6 @@
 #include "view/BookView.h"
 
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 #include "view/BookLayout.h"
 
 #include <QGuiApplication>

@@ -31,7 +31,7 @@
 // full-size copy of the picture.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 
 namespace folivex {
 

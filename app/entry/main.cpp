@@ -4,8 +4,8 @@
 #include "app/MainForm.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
-#include "app/core/Paths.h"
-#include "app/ui/Dialogs.h"
+#include "core/Paths.h"
+#include "ui/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Makes the sample album: a dozen photo-like landscapes of varied shapes (one very
 // large) and an album file with Japanese comments, written as the Windows edition writes
 // album files (CP932, CR LF).
-#include "app/core/TextCodec.h"
+#include "core/TextCodec.h"
 
 #include <cmath>
 #include <cstdint>

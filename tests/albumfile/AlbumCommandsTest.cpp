@@ -2,9 +2,9 @@
 // with its dialog, questions, launchers and messages, and the two small commands.
 #include "albumfile/AlbumCommands.h"
 
-#include "app/core/Error.h"
-#include "app/core/TextCodec.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "core/Error.h"
+#include "core/TextCodec.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -2,8 +2,8 @@
 // Windows edition, round trips, and the state each failure leaves behind.
 #include "albumfile/AlbumText.h"
 
-#include "app/core/Error.h"
-#include "app/core/TextCodec.h"
+#include "core/Error.h"
+#include "core/TextCodec.h"
 
 #include <gtest/gtest.h>
 

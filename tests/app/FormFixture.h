@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/MainForm.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Page navigation in the real main window: clicks at real positions on the page images,
 // keys, the timer, the scroll bar, the mode buttons and the search.
 #include "app/MainForm.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "ui/ScriptedDialogs.h"
 #include "contents/ContentsPage.h"
 #include "view/Navigator.h"
 #include "view/PageImage.h"

@@ -1,7 +1,7 @@
 #include "app/FormFixture.h"
 #include "app/MainForm.h"
-#include "app/core/Error.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "core/Error.h"
+#include "ui/ScriptedDialogs.h"
 #include "options/OptionDlg.h"
 #include "options/OptionWidgets.h"
 

@@ -2,8 +2,8 @@
 // editing, adding, deleting, reordering, the pop-up menu and the thumbnails.
 #include "contents/ContentsPage.h"
 
-#include "app/core/Error.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "core/Error.h"
+#include "ui/ScriptedDialogs.h"
 #include "contents/ThumbnailImage.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "app/core/ColorText.h"
+#include "core/ColorText.h"
 
-#include "app/core/Error.h"
+#include "core/Error.h"
 
 #include <gtest/gtest.h>
 

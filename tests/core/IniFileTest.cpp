@@ -1,8 +1,8 @@
-#include "app/core/IniFile.h"
+#include "core/IniFile.h"
 
-#include "app/core/Error.h"
-#include "app/core/Settings.h"
-#include "app/core/TextCodec.h"
+#include "core/Error.h"
+#include "core/Settings.h"
+#include "core/TextCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/Paths.h"
+#include "core/Paths.h"
 
 #include <gtest/gtest.h>
 

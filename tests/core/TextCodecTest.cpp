@@ -1,4 +1,4 @@
-#include "app/core/TextCodec.h"
+#include "core/TextCodec.h"
 
 #include <gtest/gtest.h>
 

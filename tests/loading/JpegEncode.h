@@ -1,7 +1,7 @@
 // Writes JPEG data with libjpeg, for the decoder's tests and benchmark.
 #pragma once
 
-#include "app/core/Bitmap24.h"
+#include "core/Bitmap24.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // The options dialog driven as a user would: history moves, spin box bounds, the texture
 // and colour choosers, and what "OK" and "ｷｬﾝｾﾙ" leave in the main window's state.
 #include "options/OptionDlg.h"
-#include "app/core/Error.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "core/Error.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>

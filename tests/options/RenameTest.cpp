@@ -1,6 +1,6 @@
 // The rename dialog's checks, its read-only digit count, and the summary box.
 #include "options/Rename.h"
-#include "app/ui/ScriptedDialogs.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QSignalSpy>
 #include <QTest>

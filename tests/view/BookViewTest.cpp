@@ -3,7 +3,7 @@
 // image's clicks.
 #include "RenderTestSupport.h"
 
-#include "app/ui/ScriptedDialogs.h"
+#include "ui/ScriptedDialogs.h"
 #include "view/BookLayout.h"
 #include "view/BookView.h"
 

@@ -2,9 +2,9 @@
 // patterned pictures served by name, and pixel comparisons with a tolerance.
 #pragma once
 
-#include "app/core/Bitmap24.h"
-#include "app/core/Error.h"
-#include "app/core/TextCodec.h"
+#include "core/Bitmap24.h"
+#include "core/Error.h"
+#include "core/TextCodec.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 

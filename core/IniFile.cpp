@@ -1,8 +1,8 @@
-#include "app/core/IniFile.h"
+#include "core/IniFile.h"
 
-#include "app/core/Error.h"
-#include "app/core/Paths.h"
-#include "app/core/TextCodec.h"
+#include "core/Error.h"
+#include "core/Paths.h"
+#include "core/TextCodec.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // A Dialogs implementation for tests: records every box and answers from queues.
 #pragma once
 
-#include "app/ui/Dialogs.h"
+#include "ui/Dialogs.h"
 
 #include <deque>
 #include <vector>

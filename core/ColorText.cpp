@@ -1,7 +1,7 @@
-#include "app/core/ColorText.h"
+#include "core/ColorText.h"
 
-#include "app/core/Error.h"
-#include "app/core/IniFile.h"
+#include "core/Error.h"
+#include "core/IniFile.h"
 
 #include <array>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // close. The in-memory copy is the master during a run.
 #pragma once
 
-#include "app/core/IniFile.h"
+#include "core/IniFile.h"
 
 #include <array>
 #include <string>

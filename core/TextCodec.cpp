@@ -1,4 +1,4 @@
-#include "app/core/TextCodec.h"
+#include "core/TextCodec.h"
 
 #include <cerrno>
 #include <iconv.h>

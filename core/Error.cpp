@@ -1,4 +1,4 @@
-#include "app/core/Error.h"
+#include "core/Error.h"
 
 namespace folivex {
 
