@@ -67,3 +67,16 @@ function(folivex_test name)
         "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;ASAN_OPTIONS=detect_leaks=1:halt_on_error=1;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
         TIMEOUT 600)
 endfunction()
+
+# folivex_fuzz_links(<target> <name>): what a fuzz target or its corpus replay links
+# beyond the program's libraries. All may use the plug-ins' shared helper; a target named
+# spi_<plug-in> builds that plug-in's sources in, with the target's own instrumentation.
+function(folivex_fuzz_links target name)
+    target_link_libraries(${target} PRIVATE spi_common)
+    if(name MATCHES "^spi_(.+)$")
+        if(NOT TARGET ${CMAKE_MATCH_1}_reader)
+            message(FATAL_ERROR "fuzz target ${name}: no plug-in ${CMAKE_MATCH_1}")
+        endif()
+        target_link_libraries(${target} PRIVATE ${CMAKE_MATCH_1}_reader)
+    endif()
+endfunction()

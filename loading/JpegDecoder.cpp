@@ -1,5 +1,7 @@
 #include "loading/JpegDecoder.h"
 
+#include "loading/ExifOrientation.h"
+#include "loading/Orientation.h"
 #include "loading/PictureFile.h"
 
 #include <csetjmp>
@@ -120,7 +122,7 @@ Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) 
         ERREXIT(cinfo.get(), JERR_INPUT_EMPTY);
     DecodeInto(*cinfo, data, minLongSide, *out, *cmykRow);
     jpeg_destroy_decompress(cinfo.get());
-    return std::move(*out);
+    return TurnUpright(std::move(*out), ReadExifOrientation(data));
 }
 
 Bitmap24 DecodeJpegFile(const std::string& path) {

@@ -16,8 +16,9 @@ namespace msg {
 inline constexpr std::string_view kJpegError = "JPEG ｴﾗｰ #%d";
 } // namespace msg
 
-// Raises "JPEG ｴﾗｰ #%d" with the library's message number for data it cannot decode,
-// a file that ends before its picture does included.
+// The picture upright by the file's EXIF orientation. Raises "JPEG ｴﾗｰ #%d" with the
+// library's message number for data it cannot decode, a file that ends before its
+// picture does included.
 Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data);
 
 // Also raises "ﾌｧｲﾙ %s は開けません" when the file cannot be read.

@@ -7,6 +7,8 @@ packages=(
     libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic xvfb xauth desktop-file-utils
     clang libclang-rt-14-dev
+    libpng-dev libgif-dev libtiff-dev libwebp-dev libheif-dev libjxl-dev libexif-dev
+    python3-pil libheif-examples libjxl-tools imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
