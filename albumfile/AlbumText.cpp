@@ -1,17 +1,13 @@
 #include "albumfile/AlbumText.h"
 
+#include "core/AtomicFile.h"
 #include "core/Error.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextCodec.h"
 
-#include <atomic>
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace folivex {
 
@@ -196,34 +192,7 @@ std::string BuildAlbumText(const AlbumState& state, const PictureList& pictures)
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes, bool executable) {
-    static std::atomic<unsigned> serial{0};
-    const Error cannotCreate(FormatMessage(msg::kCannotCreate, path));
-    const std::string temp =
-        path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1));
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw cannotCreate;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(fd, old.st_mode & 07777);
-    struct stat created {};
-    if (executable && ::fstat(fd, &created) == 0)
-        ::fchmod(fd, (created.st_mode & 07777) | ((created.st_mode & 0444) >> 2));
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw cannotCreate;
-    }
+    WriteFileAtomically(path, bytes, {msg::kCannotCreate, msg::kCannotCreate}, executable);
 }
 
 void WriteAlbumFile(const std::string& path, const AlbumState& state, const PictureList& pictures) {

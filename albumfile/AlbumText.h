@@ -50,10 +50,10 @@ AlbumReadOutcome ApplyAlbumLines(const std::vector<std::string>& lines,
 // Line breaks inside a value are written as blanks, so every line keeps its place.
 std::string BuildAlbumText(const AlbumState& state, const PictureList& pictures);
 
-// Writes bytes to a temporary file beside `path` and renames it over `path`, so an
-// interrupted write never destroys the old file; a replaced file keeps its permissions.
+// Saves bytes with WriteFileAtomically, so an interrupted or failed write never destroys
+// the old file; a replaced file keeps its permissions, and a read-only one is refused.
 // `executable` adds execute permission wherever read permission is given. Raises
-// "ﾌｧｲﾙ %s を作成できません".
+// "ﾌｧｲﾙ %s を作成できません" for every failure.
 void WriteFileReplacing(const std::string& path, std::string_view bytes, bool executable = false);
 
 // BuildAlbumText encoded for storage and written with WriteFileReplacing.

@@ -3,13 +3,6 @@
 #include "loading/JpegDecoder.h"
 #include "loading/PictureFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace folivex {
@@ -65,18 +58,6 @@ Bitmap24 DecodeThumbnail(std::span<const std::uint8_t> jpeg, int width, int heig
     return image;
 }
 
-void WriteAll(int fd, std::span<const std::uint8_t> bytes, const std::string& path) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw Error(FormatMessage(msg::kCannotWrite, path));
-        done += std::size_t(n);
-    }
-}
-
 } // namespace
 
 std::vector<std::uint8_t> SerializeThumbnailCache(int width, int height,
@@ -118,31 +99,11 @@ ThumbnailSet ParseThumbnailCache(std::span<const std::uint8_t> bytes) {
     return set;
 }
 
-CacheFileWriter::CacheFileWriter(std::string path) : path_(std::move(path)) {
-    temporary_ = path_ + ".XXXXXX";
-    fd_ = ::mkstemp(temporary_.data());
-    if (fd_ < 0)
-        throw Error(FormatMessage(msg::kCannotCreate, path_));
-}
-
-CacheFileWriter::~CacheFileWriter() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (!committed_)
-        ::unlink(temporary_.c_str());
-}
+CacheFileWriter::CacheFileWriter(std::string path)
+    : file_(std::move(path), {msg::kCannotCreate, msg::kCannotWrite}) {}
 
 void CacheFileWriter::Commit(std::span<const std::uint8_t> bytes) {
-    WriteAll(fd_, bytes, path_);
-    // Permissions as an ordinary new file would get them, not mkstemp's 0600.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0 || std::rename(temporary_.c_str(), path_.c_str()) != 0)
-        throw Error(FormatMessage(msg::kCannotWrite, path_));
-    committed_ = true;
+    file_.Commit(bytes);
 }
 
 ThumbnailSet LoadThumbnailCacheFile(const std::string& path) {

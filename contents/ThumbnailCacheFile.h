@@ -11,6 +11,7 @@
 // All numbers are little-endian, and the file ends right after the last thumbnail.
 #pragma once
 
+#include "core/AtomicFile.h"
 #include "core/Bitmap24.h"
 #include "core/Error.h"
 
@@ -49,25 +50,20 @@ std::vector<std::uint8_t> SerializeThumbnailCache(int width, int height,
 // "ｻﾑﾈｲﾙｷｬｯｼｭが壊れています".
 ThumbnailSet ParseThumbnailCache(std::span<const std::uint8_t> bytes);
 
-// Writes the file through a temporary file in the same folder renamed over `path`, so a
-// failed write keeps the previous cache. Raises "ﾌｧｲﾙ %s を作成できません" or
-// "%s に書き込めません".
+// Writes the file through AtomicFile, so a failed or interrupted write keeps the previous
+// cache. Raises "ﾌｧｲﾙ %s を作成できません" when the file cannot be made, "%s に書き込めません"
+// for a later failure (a full disk, say).
 class CacheFileWriter {
 public:
     // Creates the temporary file at once, so that a folder that cannot take the cache
     // is reported before any picture is read.
     explicit CacheFileWriter(std::string path);
-    ~CacheFileWriter(); // removes the temporary file unless Commit succeeded
-    CacheFileWriter(const CacheFileWriter&) = delete;
-    CacheFileWriter& operator=(const CacheFileWriter&) = delete;
+    // The temporary file goes away unless Commit succeeded.
 
     void Commit(std::span<const std::uint8_t> bytes);
 
 private:
-    std::string path_;
-    std::string temporary_;
-    int fd_ = -1;
-    bool committed_ = false;
+    AtomicFile file_;
 };
 
 // Reads and parses a cache file; the parse error is reported with the file's path as

@@ -1,16 +1,15 @@
 #include "core/IniFile.h"
 
+#include "core/AtomicFile.h"
 #include "core/Error.h"
 #include "core/Paths.h"
 #include "core/TextCodec.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <sstream>
-#include <unistd.h>
 
 namespace folivex {
 
@@ -189,21 +188,7 @@ void IniFile::SaveLines(const std::vector<std::string>& lines) const {
     std::string text;
     for (const auto& l : lines)
         text += l + "\r\n";
-    std::string bytes = EncodeFileText(text);
-    std::string temp = path_ + ".tmp" + std::to_string(::getpid());
-    bool ok = false;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        ok = bool(out);
-    }
-    if (ok)
-        ok = std::rename(temp.c_str(), path_.c_str()) == 0;
-    if (!ok) {
-        std::remove(temp.c_str());
-        throw Error(FormatMessage(msg::kCannotWrite, path_));
-    }
+    WriteFileAtomically(path_, EncodeFileText(text), {msg::kCannotWrite, msg::kCannotWrite});
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,

@@ -1,7 +1,7 @@
 // The settings file: INI text with the rules of the Windows private-profile functions.
 // Sections and keys match without regard to letter case, lines the program does not
-// know are kept, and every write replaces the whole file atomically (a temporary file
-// renamed over the old one), so a crash never leaves half a settings file.
+// know are kept, and every write replaces the whole file atomically (see AtomicFile), so a
+// crash, a kill or a full disk never leaves half a settings file.
 #pragma once
 
 #include <optional>
@@ -30,7 +30,8 @@ public:
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
     bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
 
-    // Each write saves the file at once; failure raises "%s に書き込めません".
+    // Each write saves the file at once; failure raises "%s に書き込めません", and so does a
+    // settings file made read-only, which is then left as it is.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
     void WriteBool(std::string_view section, std::string_view key, bool value);

@@ -243,8 +243,10 @@ TEST(BundledPlugIn, ReadsNetpbmPictures) {
         test::WriteFile(dir / c.name, c.bytes);
         EXPECT_EQ(LoadPicture24(dir / c.name, bitmap).pixels, c.pixels) << c.name;
     }
-    Bytes truncated = cases[0].bytes;
-    truncated.pop_back();
+    // One byte short. Not pop_back: on a fresh copy GCC 12 at -O3 reports a false
+    // -Warray-bounds inside it.
+    ASSERT_FALSE(cases[0].bytes.empty());
+    const Bytes truncated(cases[0].bytes.begin(), cases[0].bytes.end() - 1);
     test::WriteFile(dir / "d.ppm", truncated);
     EXPECT_THROW(LoadPicture24(dir / "d.ppm", bitmap), EInvalidGraphic);
 }
