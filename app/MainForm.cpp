@@ -2,14 +2,13 @@
 
 #include "albumfile/AlbumCommands.h"
 #include "app/Application.h"
-#include "core/Error.h"
-#include "core/Paths.h"
-#include "ui/Dialogs.h"
 #include "contents/ContentsPage.h"
 #include "contents/FolderTreeView.h"
 #include "contents/PageListGrid.h"
 #include "contents/Search.h"
 #include "contents/ThumbnailImage.h"
+#include "core/Error.h"
+#include "core/Paths.h"
 #include "loading/JpegDecoder.h"
 #include "loading/PictureLoader.h"
 #include "loading/ReadableFormats.h"
@@ -19,9 +18,12 @@
 #include "options/OptionValues.h"
 #include "options/Rename.h"
 #include "resources/DefaultTexture.h"
+#include "toolbars/MainToolbars.h"
+#include "ui/Dialogs.h"
 #include "view/BookView.h"
 #include "view/Navigator.h"
 #include "view/PageImage.h"
+#include "view/SettingsFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -50,23 +52,6 @@ QAction* AddItem(QMenu* menu, const char* caption, QObject* owner = nullptr) {
     if (owner)
         a->setParent(owner);
     return a;
-}
-
-QAction* AddButton(QToolBar* bar, const char* hint, const char* text = nullptr) {
-    QAction* a = bar->addAction(text ? QString::fromUtf8(text) : QString::fromUtf8(hint));
-    a->setToolTip(QString::fromUtf8(hint));
-    a->setStatusTip(QString::fromUtf8(hint));
-    return a;
-}
-
-QActionGroup* Exclusive(QObject* owner, std::initializer_list<QAction*> actions) {
-    auto* g = new QActionGroup(owner);
-    g->setExclusive(true);
-    for (QAction* a : actions) {
-        a->setCheckable(true);
-        g->addAction(a);
-    }
-    return g;
 }
 
 } // namespace
@@ -197,60 +182,11 @@ void TfrmFXMainForm::BuildPopupMenus() {
 }
 
 void TfrmFXMainForm::BuildToolbars() {
-    tlbAlbumFileBar = addToolBar(QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙ"));
-    tlbAlbumFileBar->setObjectName(QStringLiteral("tlbAlbumFileBar"));
-    spbOpen = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを開く", "開く");
-    spbClose = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを閉じる", "閉じる");
-    spbClose->setEnabled(false);
-    spbViewFolder = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙﾌｫﾙﾀﾞの参照", "参照");
-    tlbAlbumFileBar->addSeparator();
-    spbSave = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙの作成/保存", "保存");
-
-    tlbBasicBar = addToolBar(QStringLiteral("基本"));
-    tlbBasicBar->setObjectName(QStringLiteral("tlbBasicBar"));
-    tlbBasicBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-    spbView = AddButton(tlbBasicBar, "画像の閲覧", "ビュー");
-    spbContents = AddButton(tlbBasicBar, "閲覧画像の選択とコメント付加", "目次");
-    Exclusive(this, {spbView, spbContents});
-    spbView->setChecked(true);
-
-    tlbAlbumConfBar = addToolBar(QStringLiteral("ｱﾙﾊﾞﾑ設定"));
-    tlbAlbumConfBar->setObjectName(QStringLiteral("tlbAlbumConfBar"));
-    spbConfig = AddButton(tlbAlbumConfBar, "環境設定");
-    tlbAlbumConfBar->addSeparator();
-    spb2Spilit = AddButton(tlbAlbumConfBar, "2分割ﾓｰﾄﾞ", "2分割");
-    spb4Spilit = AddButton(tlbAlbumConfBar, "4分割ﾓｰﾄﾞ", "4分割");
-    Exclusive(this, {spb2Spilit, spb4Spilit});
-    spb2Spilit->setChecked(true);
-    tlbAlbumConfBar->addSeparator();
-    spbRightOpen = AddButton(tlbAlbumConfBar, "右開き");
-    spbLeftOpen = AddButton(tlbAlbumConfBar, "左開き");
-    Exclusive(this, {spbRightOpen, spbLeftOpen});
-    spbRightOpen->setChecked(true);
-    tlbAlbumConfBar->addSeparator();
-    spbNormalImage = AddButton(tlbAlbumConfBar, "通常描画");
-    spbClearImage = AddButton(tlbAlbumConfBar, "きれいに描画");
-    Exclusive(this, {spbNormalImage, spbClearImage});
-    spbNormalImage->setChecked(true);
-    tlbAlbumConfBar->addSeparator();
-    spbWriteTitle = AddButton(tlbAlbumConfBar, "ﾀｲﾄﾙを変更", "ﾀｲﾄﾙ");
-
-    connect(spbView, &QAction::triggered, this, &TfrmFXMainForm::msiViewClick);
-    connect(spbContents, &QAction::triggered, this, &TfrmFXMainForm::msiContentsClick);
-    connect(spbConfig, &QAction::triggered, this, &TfrmFXMainForm::msiConfigClick);
-
-    ConnectToolbarClose(tlbAlbumFileBar, msiHideAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
-    ConnectToolbarClose(tlbBasicBar, msiHideBasicBar, "基本ﾂｰﾙﾊﾞｰを表示(&B)");
-    ConnectToolbarClose(tlbAlbumConfBar, msiHideAlbumConfBar, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
-}
-
-// A toolbar the user closes himself (its context menu or float close box) reports it, so
-// the menu item offers to show it again.
-void TfrmFXMainForm::ConnectToolbarClose(QToolBar* bar, QAction* item, const char* hidden) {
-    connect(bar->toggleViewAction(), &QAction::toggled, this, [item, hidden](bool visible) {
-        if (!visible)
-            item->setText(QString::fromUtf8(hidden));
-    });
+    bars_ = new MainToolbars(
+        this, {msiHideAllToolBar, msiHideAlbumFileBar, msiHideBasicBar, msiHideAlbumConfBar});
+    connect(bars_->spbView, &QAction::triggered, this, &TfrmFXMainForm::msiViewClick);
+    connect(bars_->spbContents, &QAction::triggered, this, &TfrmFXMainForm::msiContentsClick);
+    connect(bars_->spbConfig, &QAction::triggered, this, &TfrmFXMainForm::msiConfigClick);
 }
 
 void TfrmFXMainForm::BuildClientArea() {
@@ -323,17 +259,10 @@ void TfrmFXMainForm::FormCreate() {
     state_ = AlbumState{};
     ini_ = std::make_unique<IniFile>(
         (options_.dataFolder + QStringLiteral("Folmo.INI")).toUtf8().toStdString());
-    settings_ = ReadSettings(*ini_);
+    settings_ = Settings{};
+    ReadSettingsFile(*ini_, settings_, state_);
     ppmRAllDisp->setChecked(settings_.maxOpen);
     ppmLAllDisp->setChecked(settings_.maxOpen);
-    state_.pictureFolder = settings_.pictureFolder;
-    state_.page.openMode = settings_.openMode;
-    state_.page.splitMode = settings_.splitMode;
-    state_.coverColor = settings_.coverColor;
-    state_.pageColor = settings_.pageColor;
-    state_.clearImage = settings_.clearImage;
-    state_.rate = settings_.rate;
-    state_.acInterval = settings_.acInterval;
 
     if (!settings_.textureFName.empty()) {
         if (FileExists(settings_.textureFName)) {
@@ -373,16 +302,8 @@ void TfrmFXMainForm::FormCreate() {
 }
 
 void TfrmFXMainForm::FormClose() {
-    settings_.pictureFolder = state_.pictureFolder;
     settings_.maxOpen = ppmRAllDisp->isChecked();
-    settings_.openMode = state_.page.openMode;
-    settings_.splitMode = state_.page.splitMode;
-    settings_.coverColor = state_.coverColor;
-    settings_.pageColor = state_.pageColor;
-    settings_.clearImage = state_.clearImage;
-    settings_.rate = state_.rate;
-    settings_.acInterval = state_.acInterval;
-    WriteSettings(*ini_, settings_);
+    WriteSettingsFile(*ini_, settings_, state_);
 }
 
 void TfrmFXMainForm::closeEvent(QCloseEvent* event) {
@@ -428,15 +349,7 @@ void TfrmFXMainForm::FormShow() {
 }
 
 void TfrmFXMainForm::ApplyModeButtons() {
-    (state_.page.splitMode != 0 ? spb4Spilit : spb2Spilit)->setChecked(true);
-    (state_.page.openMode != 0 ? spbRightOpen : spbLeftOpen)->setChecked(true);
-    (state_.clearImage ? spbClearImage : spbNormalImage)->setChecked(true);
-}
-
-void TfrmFXMainForm::SetModeButtonsEnabled(bool enabled) {
-    for (QAction* a :
-         {spb2Spilit, spb4Spilit, spbRightOpen, spbLeftOpen, spbNormalImage, spbClearImage})
-        a->setEnabled(enabled);
+    bars_->ApplyModes(state_.page.splitMode != 0, state_.page.openMode != 0, state_.clearImage);
 }
 
 void TfrmFXMainForm::RestoreFullScreen() {
@@ -565,7 +478,7 @@ void TfrmFXMainForm::BuildAlbumFiles() {
     w.msiSep1 = msiSep1;
     w.msiFTVOpen = msiFTVOpen;
     w.msiAJVClose = msiAJVClose;
-    w.spbClose = spbClose;
+    w.spbClose = bars_->spbClose;
     AlbumTextureHooks texture{[](const std::string& p) { return DecodeJpegFile(p); },
                               [this](Bitmap24&& b) {
                                   texture_ = ToQImage(b);
@@ -655,8 +568,8 @@ void TfrmFXMainForm::msiViewClick() {
         msiFTVOpen->setVisible(false);
         msiSep1->setVisible(false);
     }
-    spbView->setChecked(true);
-    SetModeButtonsEnabled(true);
+    bars_->spbView->setChecked(true);
+    bars_->SetModeButtonsEnabled(true);
     UpdatePageCounter();
 }
 
@@ -673,8 +586,8 @@ void TfrmFXMainForm::msiContentsClick() {
         msiFTVOpen->setVisible(true);
         msiSep1->setVisible(true);
     }
-    spbContents->setChecked(true);
-    SetModeButtonsEnabled(false);
+    bars_->spbContents->setChecked(true);
+    bars_->SetModeButtonsEnabled(false);
 }
 
 void TfrmFXMainForm::msiFTVOpenClick() {
@@ -710,14 +623,14 @@ void TfrmFXMainForm::ConnectCommands() {
         on(twin, f);
     };
     // Album files.
-    both(msiAJVOpen, spbOpen, [this] {
+    both(msiAJVOpen, bars_->spbOpen, [this] {
         albumFiles_->msiAJVOpenClick();
         contents_->stgPageList->Model().Refresh();
     });
-    both(msiAJVClose, spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
-    both(msiAJVSave, spbSave, [this] { albumFiles_->msiMkAJVClick(); });
-    on(spbViewFolder, [this] { albumFiles_->spbViewFolderClick(); });
-    on(spbWriteTitle, [this] { albumFiles_->spbWriteTitleClick(); });
+    both(msiAJVClose, bars_->spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
+    both(msiAJVSave, bars_->spbSave, [this] { albumFiles_->msiMkAJVClick(); });
+    on(bars_->spbViewFolder, [this] { albumFiles_->spbViewFolderClick(); });
+    on(bars_->spbWriteTitle, [this] { albumFiles_->spbWriteTitleClick(); });
     // Contents.
     on(msiMkThumCa, [this] { contents_->msiMkThumCacheClick(); });
     on(msiAdd, [this] { contents_->msiAddPicClick(); });
@@ -731,8 +644,7 @@ void TfrmFXMainForm::ConnectCommands() {
     both(ppmRAutoStop, ppmLAutoStop, [this] { nav_->msiAutoStopClick(); });
     on(msiAutoStop, [this] { nav_->msiAutoStopClick(); });
     both(ppmRBilinear, ppmLBilinear, [this] { book_->ppmBilinearClick(); });
-    for (QAction* a :
-         {spb2Spilit, spb4Spilit, spbRightOpen, spbLeftOpen, spbNormalImage, spbClearImage})
+    for (QAction* a : bars_->ModeButtons())
         on(a, [this, a] { spbAlbumConfClick(a); });
     connect(scbStatus, &QScrollBar::valueChanged, this, [this] { nav_->scbStatusChange(); });
     // Search.
@@ -742,18 +654,18 @@ void TfrmFXMainForm::ConnectCommands() {
 }
 
 void TfrmFXMainForm::spbAlbumConfClick(QAction* sender) {
-    if (sender == spbNormalImage || sender == spbClearImage) {
-        state_.clearImage = sender == spbClearImage;
+    if (sender == bars_->spbNormalImage || sender == bars_->spbClearImage) {
+        state_.clearImage = sender == bars_->spbClearImage;
         if (state_.page.IsSpreadOpen()) {
             book_->DrawSpread();
             book_->ShowBuffers();
         }
         return;
     }
-    if (sender == spb2Spilit || sender == spb4Spilit)
-        state_.page.splitMode = sender == spb4Spilit ? 1 : 0;
+    if (sender == bars_->spb2Spilit || sender == bars_->spb4Spilit)
+        state_.page.splitMode = sender == bars_->spb4Spilit ? 1 : 0;
     else
-        state_.page.openMode = sender == spbRightOpen ? 1 : 0;
+        state_.page.openMode = sender == bars_->spbRightOpen ? 1 : 0;
     state_.page.currentPage = PageModel::kFrontCover;
     msiViewClick();
 }
@@ -829,46 +741,24 @@ void TfrmFXMainForm::msiAllDispClick(bool senderChecked) {
     }
 }
 
-void TfrmFXMainForm::ToggleToolbar(QToolBar* bar, QAction* item, const char* shownCaption,
-                                   const char* hiddenCaption) {
-    const bool hide = bar->isVisible();
-    bar->setVisible(!hide);
-    item->setText(QString::fromUtf8(hide ? hiddenCaption : shownCaption));
-    FormResize();
-}
-
 void TfrmFXMainForm::msiHideAllToolBarClick() {
-    const bool hide = msiHideAllToolBarTag == 0;
-    for (QToolBar* b : {tlbAlbumFileBar, tlbBasicBar, tlbAlbumConfBar})
-        b->setVisible(!hide);
-    if (hide) {
-        msiHideAllToolBar->setText(QStringLiteral("全てのﾂｰﾙﾊﾞｰを表示(&H)"));
-        msiHideAlbumFileBar->setText(QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)"));
-        msiHideBasicBar->setText(QStringLiteral("基本ﾂｰﾙﾊﾞｰを表示(&B)"));
-        msiHideAlbumConfBar->setText(QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)"));
-        msiHideAllToolBarTag = 1;
-    } else {
-        msiHideAllToolBar->setText(QStringLiteral("全てのﾂｰﾙﾊﾞｰを隠す(&H)"));
-        msiHideAlbumFileBar->setText(QStringLiteral("ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)"));
-        msiHideBasicBar->setText(QStringLiteral("基本ﾂｰﾙﾊﾞｰを隠す(&B)"));
-        msiHideAlbumConfBar->setText(QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)"));
-        msiHideAllToolBarTag = 0;
-    }
+    bars_->ToggleAll();
     FormResize();
 }
 
 void TfrmFXMainForm::msiHideAlbumFileBarClick() {
-    ToggleToolbar(tlbAlbumFileBar, msiHideAlbumFileBar, "ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)",
-                  "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
+    bars_->ToggleAlbumFileBar();
+    FormResize();
 }
 
 void TfrmFXMainForm::msiHideBasicBarClick() {
-    ToggleToolbar(tlbBasicBar, msiHideBasicBar, "基本ﾂｰﾙﾊﾞｰを隠す(&B)", "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+    bars_->ToggleBasicBar();
+    FormResize();
 }
 
 void TfrmFXMainForm::msiHideAlbumConfBarClick() {
-    ToggleToolbar(tlbAlbumConfBar, msiHideAlbumConfBar, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)",
-                  "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
+    bars_->ToggleAlbumConfBar();
+    FormResize();
 }
 
 void TfrmFXMainForm::msiHideStatusBarClick() {

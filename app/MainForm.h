@@ -5,6 +5,7 @@
 
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "toolbars/MainToolbars.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 
@@ -15,7 +16,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QToolBar>
 #include <QToolButton>
 
 #include <memory>
@@ -79,6 +79,7 @@ public:
     // Replaces how the navigation reaches the outside world (tests).
     void SetNavigatorServices(const NavigatorServices& services);
 
+    MainToolbars& Bars() { return *bars_; }
     AlbumState& State() { return state_; }
     Settings& CurrentSettings() { return settings_; }
     IniFile& Ini() { return *ini_; }
@@ -122,17 +123,10 @@ public:
     QAction *msiAllDisp, *msiHideAllToolBar, *msiHideAlbumFileBar, *msiHideBasicBar,
         *msiHideAlbumConfBar, *msiHideStatusBar;
     QAction *msiViewHelp, *msiVersion;
-    int msiHideAllToolBarTag = 0;
 
     QMenu *ppmRPoPMenu, *ppmLPoPMenu;
     QAction *ppmRBilinear, *ppmLBilinear, *ppmRAutoChange, *ppmLAutoChange, *ppmRAutoStop,
         *ppmLAutoStop, *ppmRAllDisp, *ppmLAllDisp, *ppmRClose, *ppmLClose;
-
-    QToolBar *tlbAlbumFileBar, *tlbBasicBar, *tlbAlbumConfBar;
-    QAction *spbOpen, *spbClose, *spbViewFolder, *spbSave;
-    QAction *spbView, *spbContents;
-    QAction *spbConfig, *spb2Spilit, *spb4Spilit, *spbRightOpen, *spbLeftOpen, *spbNormalImage,
-        *spbClearImage, *spbWriteTitle;
 
     QWidget* pnlBase;
     QLabel* imgBase;
@@ -171,6 +165,7 @@ protected:
     std::unique_ptr<BookView> book_;
     std::unique_ptr<Navigator> nav_;
     ContentsPage* contents_ = nullptr;
+    MainToolbars* bars_ = nullptr;
     std::unique_ptr<AlbumFileCommands> albumFiles_;
     std::unique_ptr<TfrmOptionDlg> optionDlg_;
     std::unique_ptr<RenameSettings> renameSettings_;
@@ -183,7 +178,6 @@ private:
     void BuildClientArea();
     void BuildStatusPanel();
     void ApplyModeButtons();
-    void SetModeButtonsEnabled(bool enabled);
     void SetFullScreenChecks(bool checked);
     void BuildViewModules();
     void BuildContentsPage();
@@ -191,9 +185,6 @@ private:
     void SearchPlugIns();
     void ConnectCommands();
     void Search(bool forward);
-    void ConnectToolbarClose(QToolBar* bar, QAction* item, const char* hiddenCaption);
-    void ToggleToolbar(QToolBar* bar, QAction* item, const char* shownCaption,
-                       const char* hiddenCaption);
 };
 
 } // namespace folivex

@@ -28,20 +28,20 @@ OptionValues ReadOptionValues(const Settings& settings, const AlbumState& state,
 
 void WriteOptionValues(const OptionValues& v, Settings& settings, AlbumState& state,
                        QImage& texture) {
-    state.page.splitMode = settings.splitMode = v.splitMode;
-    state.page.openMode = settings.openMode = v.openMode;
+    state.page.splitMode = v.splitMode;
+    state.page.openMode = v.openMode;
     state.coverMode = v.coverMode;
     settings.shortcutFolder = v.shortcutFolder;
     settings.imgViewer = v.imgViewer;
     state.coverPicture = v.coverPicture;
     texture = v.texture;
-    state.coverColor = settings.coverColor = v.coverColor;
-    state.pageColor = settings.pageColor = v.pageColor;
-    state.acInterval = settings.acInterval = v.acInterval;
+    state.coverColor = v.coverColor;
+    state.pageColor = v.pageColor;
+    state.acInterval = v.acInterval;
     settings.thumbnails = v.thumbnails;
     settings.thumbnailSize = v.thumbnailSize;
-    state.clearImage = settings.clearImage = v.clearImage;
-    state.rate = settings.rate = v.rate;
+    state.clearImage = v.clearImage;
+    state.rate = v.rate;
     settings.susieLoc = v.susieLoc;
 }
 

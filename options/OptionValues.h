@@ -39,13 +39,12 @@ struct OptionValues {
     int susieLoc = 1;
 };
 
-// The album values come from the album state (its copy is the master during a run), the
-// preferences from the settings.
+// The album values come from the album state, the preferences from the settings.
 OptionValues ReadOptionValues(const Settings& settings, const AlbumState& state,
                               const QImage& texture);
 
-// Copies the values back into both the album state and the settings, so the two copies
-// of the album values agree.
+// Gives the values back: the album values to the album state, the preferences to the
+// settings.
 void WriteOptionValues(const OptionValues& values, Settings& settings, AlbumState& state,
                        QImage& texture);
 

@@ -79,15 +79,15 @@ TEST_F(MainFormTest, ToolbarCaptionsFollowTheToggles) {
     auto form = Create();
     form->show();
     form->msiHideAllToolBarClick();
-    EXPECT_FALSE(form->tlbBasicBar->isVisible());
+    EXPECT_FALSE(form->Bars().tlbBasicBar->isVisible());
     EXPECT_EQ(form->msiHideAllToolBar->text(), QStringLiteral("全てのﾂｰﾙﾊﾞｰを表示(&H)"));
-    EXPECT_EQ(form->msiHideAllToolBarTag, 1);
+    EXPECT_EQ(form->Bars().HideAllTag(), 1);
     form->msiHideBasicBarClick();
-    EXPECT_TRUE(form->tlbBasicBar->isVisible());
+    EXPECT_TRUE(form->Bars().tlbBasicBar->isVisible());
     EXPECT_EQ(form->msiHideBasicBar->text(), QStringLiteral("基本ﾂｰﾙﾊﾞｰを隠す(&B)"));
-    EXPECT_EQ(form->msiHideAllToolBarTag, 1);
+    EXPECT_EQ(form->Bars().HideAllTag(), 1);
     form->msiHideAllToolBarClick();
-    EXPECT_TRUE(form->tlbAlbumFileBar->isVisible());
+    EXPECT_TRUE(form->Bars().tlbAlbumFileBar->isVisible());
     EXPECT_EQ(form->msiHideAlbumFileBar->text(), QStringLiteral("ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)"));
-    EXPECT_EQ(form->msiHideAllToolBarTag, 0);
+    EXPECT_EQ(form->Bars().HideAllTag(), 0);
 }

@@ -1,8 +1,8 @@
 // Page navigation in the real main window: clicks at real positions on the page images,
 // keys, the timer, the scroll bar, the mode buttons and the search.
 #include "app/MainForm.h"
-#include "ui/ScriptedDialogs.h"
 #include "contents/ContentsPage.h"
+#include "ui/ScriptedDialogs.h"
 #include "view/Navigator.h"
 #include "view/PageImage.h"
 
@@ -162,13 +162,13 @@ TEST_F(NavigationWidgetTest, AnIntervalOfZeroNeverFires) {
 TEST_F(NavigationWidgetTest, ModeButtonsCloseTheBookButDrawingModesKeepTheSpread) {
     Album(6, 0, 0);
     Open(3);
-    form_->spbClearImage->trigger();
+    form_->Bars().spbClearImage->trigger();
     EXPECT_TRUE(form_->State().clearImage);
     EXPECT_EQ(Page(), 3);
-    form_->spb4Spilit->trigger();
+    form_->Bars().spb4Spilit->trigger();
     EXPECT_EQ(form_->State().page.splitMode, 1);
     EXPECT_EQ(Page(), 0);
-    form_->spbNormalImage->trigger(); // on a cover only the mode is recorded
+    form_->Bars().spbNormalImage->trigger(); // on a cover only the mode is recorded
     EXPECT_FALSE(form_->State().clearImage);
     EXPECT_EQ(Page(), 0);
 }

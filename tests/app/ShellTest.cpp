@@ -1,9 +1,9 @@
 #include "app/FormFixture.h"
 #include "app/MainForm.h"
 #include "core/Error.h"
-#include "ui/ScriptedDialogs.h"
 #include "options/OptionDlg.h"
 #include "options/OptionWidgets.h"
+#include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -42,9 +42,9 @@ TEST_F(ShellTest, ViewAndContentsSwitchThePagesMenusAndModeButtons) {
     EXPECT_TRUE(MenuShown(form->mniEdit));
     EXPECT_TRUE(form->msiFTVOpen->isVisible());
     EXPECT_TRUE(form->msiSep1->isVisible());
-    EXPECT_TRUE(form->spbContents->isChecked());
-    EXPECT_FALSE(form->spb2Spilit->isEnabled());
-    EXPECT_FALSE(form->spbClearImage->isEnabled());
+    EXPECT_TRUE(form->Bars().spbContents->isChecked());
+    EXPECT_FALSE(form->Bars().spb2Spilit->isEnabled());
+    EXPECT_FALSE(form->Bars().spbClearImage->isEnabled());
 
     form->msiViewClick();
     EXPECT_EQ(form->ntbBase->currentIndex(), 0);
@@ -52,8 +52,8 @@ TEST_F(ShellTest, ViewAndContentsSwitchThePagesMenusAndModeButtons) {
     EXPECT_TRUE(MenuShown(form->mniOperation));
     EXPECT_FALSE(MenuShown(form->mniEdit));
     EXPECT_FALSE(form->msiFTVOpen->isVisible());
-    EXPECT_TRUE(form->spbView->isChecked());
-    EXPECT_TRUE(form->spb4Spilit->isEnabled());
+    EXPECT_TRUE(form->Bars().spbView->isChecked());
+    EXPECT_TRUE(form->Bars().spb4Spilit->isEnabled());
     EXPECT_EQ(form->StatusPanelText(0), QStringLiteral("0/1"));
 }
 
@@ -70,14 +70,14 @@ TEST_F(ShellTest, MenuCaptionsShortcutsAndInitialStates) {
     EXPECT_EQ(form->msiView->shortcut(), QKeySequence(Qt::Key_F2));
     EXPECT_EQ(form->Contents1->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_FALSE(form->msiAJVClose->isEnabled());
-    EXPECT_FALSE(form->spbClose->isEnabled());
+    EXPECT_FALSE(form->Bars().spbClose->isEnabled());
     EXPECT_TRUE(form->msiFTVOpen->isChecked());
-    EXPECT_EQ(form->spbOpen->toolTip(), QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙを開く"));
-    EXPECT_EQ(form->spbWriteTitle->toolTip(), QStringLiteral("ﾀｲﾄﾙを変更"));
-    EXPECT_TRUE(form->spbView->isChecked());
-    EXPECT_TRUE(form->spb2Spilit->isChecked());
-    EXPECT_TRUE(form->spbRightOpen->isChecked());
-    EXPECT_TRUE(form->spbNormalImage->isChecked());
+    EXPECT_EQ(form->Bars().spbOpen->toolTip(), QStringLiteral("ｱﾙﾊﾞﾑﾌｧｲﾙを開く"));
+    EXPECT_EQ(form->Bars().spbWriteTitle->toolTip(), QStringLiteral("ﾀｲﾄﾙを変更"));
+    EXPECT_TRUE(form->Bars().spbView->isChecked());
+    EXPECT_TRUE(form->Bars().spb2Spilit->isChecked());
+    EXPECT_TRUE(form->Bars().spbRightOpen->isChecked());
+    EXPECT_TRUE(form->Bars().spbNormalImage->isChecked());
     QStringList top;
     for (QAction* a : form->menuBar()->actions())
         top << a->text();
@@ -92,11 +92,11 @@ TEST_F(ShellTest, MenuCaptionsShortcutsAndInitialStates) {
 
 TEST_F(ShellTest, AToolbarClosedByTheUserOffersToBeShownAgain) {
     auto form = Create();
-    form->tlbAlbumConfBar->toggleViewAction()->trigger();
-    EXPECT_FALSE(form->tlbAlbumConfBar->isVisible());
+    form->Bars().tlbAlbumConfBar->toggleViewAction()->trigger();
+    EXPECT_FALSE(form->Bars().tlbAlbumConfBar->isVisible());
     EXPECT_EQ(form->msiHideAlbumConfBar->text(), QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)"));
     form->msiHideAlbumConfBarClick();
-    EXPECT_TRUE(form->tlbAlbumConfBar->isVisible());
+    EXPECT_TRUE(form->Bars().tlbAlbumConfBar->isVisible());
     EXPECT_EQ(form->msiHideAlbumConfBar->text(), QStringLiteral("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)"));
 }
 
@@ -168,8 +168,8 @@ TEST_F(ShellTest, ConfirmedOptionsCloseTheBookAndSetTheModeButtons) {
     form->msiConfigClick();
     EXPECT_EQ(form->State().page.currentPage, 0);
     EXPECT_EQ(form->State().page.splitMode, 1);
-    EXPECT_TRUE(form->spb4Spilit->isChecked());
-    EXPECT_TRUE(form->spbLeftOpen->isChecked());
+    EXPECT_TRUE(form->Bars().spb4Spilit->isChecked());
+    EXPECT_TRUE(form->Bars().spbLeftOpen->isChecked());
     EXPECT_EQ(form->ntbBase->currentIndex(), 0);
 }
 
@@ -179,5 +179,5 @@ TEST_F(ShellTest, CancelledOptionsChangeNothing) {
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     form->msiConfigClick();
     EXPECT_EQ(form->State().page.currentPage, 3);
-    EXPECT_TRUE(form->spb2Spilit->isChecked());
+    EXPECT_TRUE(form->Bars().spb2Spilit->isChecked());
 }

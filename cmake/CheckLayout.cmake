@@ -1,0 +1,58 @@
+# Keeps the folders layered one way: shared code at the bottom, the main window on top.
+# Run as a test: cmake -DROOT=<source dir> -P CheckLayout.cmake
+#  - only app/ and its tests include headers of app/;
+#  - core/ and dib/ include nothing of the project but themselves (core/ for dib/), and
+#    no Qt Widgets header, so every subsystem can use them without a window.
+if(NOT ROOT)
+    message(FATAL_ERROR "ROOT not set")
+endif()
+
+set(failures "")
+
+function(scan_includes folder out)
+    file(GLOB_RECURSE files ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.c)
+    set(lines "")
+    foreach(f ${files})
+        file(STRINGS ${f} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+        file(RELATIVE_PATH rel ${ROOT} ${f})
+        foreach(line ${includes})
+            list(APPEND lines "${rel}: ${line}")
+        endforeach()
+    endforeach()
+    set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+file(GLOB top_folders RELATIVE ${ROOT} ${ROOT}/*)
+foreach(folder ${top_folders})
+    if(NOT IS_DIRECTORY ${ROOT}/${folder} OR folder MATCHES "^(app|build.*|\\..*)$")
+        continue()
+    endif()
+    scan_includes(${folder} lines)
+    foreach(line ${lines})
+        if(line MATCHES "#[ \t]*include[ \t]*\"app/" AND NOT line MATCHES "^tests/app/")
+            list(APPEND failures "includes the main window's folder: ${line}")
+        endif()
+    endforeach()
+endforeach()
+
+set(widgets_headers "QWidget|QMainWindow|QDialog|QApplication|QtWidgets|QAbstractButton|QLabel|QMenu|QAction|QToolBar|QPushButton|QMessageBox|QFileDialog|QLineEdit|QScrollBar|QStatusBar|QTreeView|QTableView|QListWidget|QSpinBox|QComboBox|QCheckBox|QStackedWidget|QLayout|QBoxLayout|QGridLayout")
+foreach(folder core dib)
+    scan_includes(${folder} lines)
+    foreach(line ${lines})
+        if(line MATCHES "#[ \t]*include[ \t]*<(${widgets_headers})[>.]")
+            list(APPEND failures "includes Qt Widgets below the widgets: ${line}")
+        endif()
+        if(line MATCHES "#[ \t]*include[ \t]*\"([a-z]+)/")
+            set(dep ${CMAKE_MATCH_1})
+            if(NOT dep STREQUAL folder AND NOT (folder STREQUAL "dib" AND dep STREQUAL "core"))
+                list(APPEND failures "includes a higher folder: ${line}")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+
+if(failures)
+    list(JOIN failures "\n  " text)
+    message(FATAL_ERROR "Layout broken:\n  ${text}")
+endif()
+message(STATUS "Layout: one-way includes hold")

@@ -1,0 +1,145 @@
+#include "toolbars/MainToolbars.h"
+
+#include <QActionGroup>
+#include <QMainWindow>
+
+namespace folivex {
+
+namespace {
+
+// A speed button: the hint is its tool-tip and status text, the short text its label.
+QAction* AddButton(QToolBar* bar, const char* hint, const char* text = nullptr) {
+    QAction* a = bar->addAction(QString::fromUtf8(text ? text : hint));
+    a->setToolTip(QString::fromUtf8(hint));
+    a->setStatusTip(QString::fromUtf8(hint));
+    return a;
+}
+
+void Exclusive(QObject* owner, std::initializer_list<QAction*> actions) {
+    auto* g = new QActionGroup(owner);
+    g->setExclusive(true);
+    for (QAction* a : actions) {
+        a->setCheckable(true);
+        g->addAction(a);
+    }
+}
+
+QToolBar* AddBar(QMainWindow* window, const char* title, const char* name) {
+    QToolBar* bar = window->addToolBar(QString::fromUtf8(title));
+    bar->setObjectName(QString::fromUtf8(name));
+    return bar;
+}
+
+} // namespace
+
+MainToolbars::MainToolbars(QMainWindow* window, ToolbarMenuItems items)
+    : QObject(window), items_(items) {
+    BuildAlbumFileBar(window);
+    BuildBasicBar(window);
+    BuildAlbumConfBar(window);
+    ConnectClose(tlbAlbumFileBar, items_.hideAlbumFile, "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
+    ConnectClose(tlbBasicBar, items_.hideBasic, "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+    ConnectClose(tlbAlbumConfBar, items_.hideAlbumConf, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
+}
+
+void MainToolbars::BuildAlbumFileBar(QMainWindow* window) {
+    tlbAlbumFileBar = AddBar(window, "ｱﾙﾊﾞﾑﾌｧｲﾙ", "tlbAlbumFileBar");
+    spbOpen = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを開く", "開く");
+    spbClose = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを閉じる", "閉じる");
+    spbClose->setEnabled(false);
+    spbViewFolder = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙﾌｫﾙﾀﾞの参照", "参照");
+    tlbAlbumFileBar->addSeparator();
+    spbSave = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙの作成/保存", "保存");
+}
+
+void MainToolbars::BuildBasicBar(QMainWindow* window) {
+    tlbBasicBar = AddBar(window, "基本", "tlbBasicBar");
+    tlbBasicBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    spbView = AddButton(tlbBasicBar, "画像の閲覧", "ビュー");
+    spbContents = AddButton(tlbBasicBar, "閲覧画像の選択とコメント付加", "目次");
+    Exclusive(this, {spbView, spbContents});
+    spbView->setChecked(true);
+}
+
+void MainToolbars::BuildAlbumConfBar(QMainWindow* window) {
+    tlbAlbumConfBar = AddBar(window, "ｱﾙﾊﾞﾑ設定", "tlbAlbumConfBar");
+    spbConfig = AddButton(tlbAlbumConfBar, "環境設定");
+    tlbAlbumConfBar->addSeparator();
+    spb2Spilit = AddButton(tlbAlbumConfBar, "2分割ﾓｰﾄﾞ", "2分割");
+    spb4Spilit = AddButton(tlbAlbumConfBar, "4分割ﾓｰﾄﾞ", "4分割");
+    Exclusive(this, {spb2Spilit, spb4Spilit});
+    spb2Spilit->setChecked(true);
+    tlbAlbumConfBar->addSeparator();
+    spbRightOpen = AddButton(tlbAlbumConfBar, "右開き");
+    spbLeftOpen = AddButton(tlbAlbumConfBar, "左開き");
+    Exclusive(this, {spbRightOpen, spbLeftOpen});
+    spbRightOpen->setChecked(true);
+    tlbAlbumConfBar->addSeparator();
+    spbNormalImage = AddButton(tlbAlbumConfBar, "通常描画");
+    spbClearImage = AddButton(tlbAlbumConfBar, "きれいに描画");
+    Exclusive(this, {spbNormalImage, spbClearImage});
+    spbNormalImage->setChecked(true);
+    tlbAlbumConfBar->addSeparator();
+    spbWriteTitle = AddButton(tlbAlbumConfBar, "ﾀｲﾄﾙを変更", "ﾀｲﾄﾙ");
+}
+
+// A toolbar the user closes himself (its context menu or float close box) reports it, so
+// the menu item offers to show it again.
+void MainToolbars::ConnectClose(QToolBar* bar, QAction* item, const char* hiddenCaption) {
+    connect(bar->toggleViewAction(), &QAction::toggled, this, [item, hiddenCaption](bool visible) {
+        if (!visible)
+            item->setText(QString::fromUtf8(hiddenCaption));
+    });
+}
+
+void MainToolbars::ApplyModes(bool fourSplit, bool rightOpen, bool clearImage) {
+    (fourSplit ? spb4Spilit : spb2Spilit)->setChecked(true);
+    (rightOpen ? spbRightOpen : spbLeftOpen)->setChecked(true);
+    (clearImage ? spbClearImage : spbNormalImage)->setChecked(true);
+}
+
+std::array<QAction*, 6> MainToolbars::ModeButtons() const {
+    return {spb2Spilit, spb4Spilit, spbRightOpen, spbLeftOpen, spbNormalImage, spbClearImage};
+}
+
+void MainToolbars::SetModeButtonsEnabled(bool enabled) {
+    for (QAction* a : ModeButtons())
+        a->setEnabled(enabled);
+}
+
+void MainToolbars::Toggle(QToolBar* bar, QAction* item, const char* shownCaption,
+                          const char* hiddenCaption) {
+    const bool hide = bar->isVisible();
+    bar->setVisible(!hide);
+    item->setText(QString::fromUtf8(hide ? hiddenCaption : shownCaption));
+}
+
+void MainToolbars::ToggleAlbumFileBar() {
+    Toggle(tlbAlbumFileBar, items_.hideAlbumFile, "ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)",
+           "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
+}
+
+void MainToolbars::ToggleBasicBar() {
+    Toggle(tlbBasicBar, items_.hideBasic, "基本ﾂｰﾙﾊﾞｰを隠す(&B)", "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+}
+
+void MainToolbars::ToggleAlbumConfBar() {
+    Toggle(tlbAlbumConfBar, items_.hideAlbumConf, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)",
+           "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
+}
+
+void MainToolbars::ToggleAll() {
+    const bool hide = hideAllTag_ == 0;
+    for (QToolBar* b : {tlbAlbumFileBar, tlbBasicBar, tlbAlbumConfBar})
+        b->setVisible(!hide);
+    auto caption = [hide](QAction* item, const char* shown, const char* hidden) {
+        item->setText(QString::fromUtf8(hide ? hidden : shown));
+    };
+    caption(items_.hideAll, "全てのﾂｰﾙﾊﾞｰを隠す(&H)", "全てのﾂｰﾙﾊﾞｰを表示(&H)");
+    caption(items_.hideAlbumFile, "ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)", "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを表示(&F)");
+    caption(items_.hideBasic, "基本ﾂｰﾙﾊﾞｰを隠す(&B)", "基本ﾂｰﾙﾊﾞｰを表示(&B)");
+    caption(items_.hideAlbumConf, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)", "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを表示(&C)");
+    hideAllTag_ = hide ? 1 : 0;
+}
+
+} // namespace folivex
