@@ -590,30 +590,43 @@ std::vector<std::uint8_t> Archive::ReadZipEntry(const ArchiveEntry& entry,
 std::vector<std::uint8_t> Archive::ReadSequentialEntry(const ArchiveEntry& entry,
                                                        const Located& where) const {
     std::lock_guard lock(cursorMutex_);
-    if (!cursor_ || cursor_->next > where.ordinal) {
+    std::unique_ptr<Cursor> cursor = TakeCursor(where.ordinal);
+    if (!cursor) {
         std::string error;
-        auto cursor = std::make_unique<Cursor>();
+        cursor = std::make_unique<Cursor>();
         cursor->reader = OpenReader(*source_, 0, false, error);
         if (!cursor->reader.handle)
             throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, error));
-        cursor_ = std::move(cursor);
     }
-    struct archive* a = cursor_->reader.get();
-    while (cursor_->next <= where.ordinal) {
+    struct archive* a = cursor->reader.get();
+    while (cursor->next <= where.ordinal) {
         struct archive_entry* header = nullptr;
-        if (archive_read_next_header(a, &header) < ARCHIVE_WARN) {
-            const std::string error = ErrorText(a);
-            cursor_.reset();
-            throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, error));
-        }
-        ++cursor_->next;
+        if (archive_read_next_header(a, &header) < ARCHIVE_WARN)
+            throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, ErrorText(a)));
+        ++cursor->next;
     }
-    try {
-        return ReadEntryData(a, entry, limits_.maxEntrySize);
-    } catch (const EArchive&) {
-        cursor_.reset(); // the reader stands somewhere inside the entry now
-        throw;
+    // A reader that failed inside an entry stands nowhere useful and is dropped.
+    std::vector<std::uint8_t> data = ReadEntryData(a, entry, limits_.maxEntrySize);
+    constexpr std::size_t kCursors = 3;
+    if (cursors_.size() >= kCursors)
+        cursors_.erase(cursors_.begin()); // the least recently used
+    cursors_.push_back(std::move(cursor));
+    return data;
+}
+
+// The reader closest before the entry, taken out of the pool; none when every reader
+// has passed it already.
+std::unique_ptr<Archive::Cursor> Archive::TakeCursor(std::uint64_t ordinal) const {
+    auto best = cursors_.end();
+    for (auto it = cursors_.begin(); it != cursors_.end(); ++it) {
+        if ((*it)->next <= ordinal && (best == cursors_.end() || (*it)->next > (*best)->next))
+            best = it;
     }
+    if (best == cursors_.end())
+        return nullptr;
+    std::unique_ptr<Cursor> cursor = std::move(*best);
+    cursors_.erase(best);
+    return cursor;
 }
 
 // ---- names of archive files ----

@@ -98,6 +98,8 @@ private:
     std::vector<std::uint8_t> ReadZipEntry(const ArchiveEntry& entry, const Located& where) const;
     std::vector<std::uint8_t> ReadSequentialEntry(const ArchiveEntry& entry,
                                                   const Located& where) const;
+    struct Cursor;
+    std::unique_ptr<Cursor> TakeCursor(std::uint64_t ordinal) const;
 
     std::string path_;
     std::unique_ptr<ByteSource> source_;
@@ -110,9 +112,10 @@ private:
     bool zipIndexed_ = false;
     std::uint64_t total_ = 0; // declared sizes of the entries so far
 
-    struct Cursor;
     mutable std::mutex cursorMutex_;
-    mutable std::unique_ptr<Cursor> cursor_; // the forward reader of non-zip formats
+    // Forward readers of the non-zip formats; a few, so that reads a little out of order
+    // (worker threads) do not start from the beginning each time.
+    mutable std::vector<std::unique_ptr<Cursor>> cursors_;
 };
 
 // Archive file names by extension, ignoring letter case: .zip .cbz .rar .cbr .7z .cb7
