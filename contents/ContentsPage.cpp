@@ -1,11 +1,12 @@
 #include "contents/ContentsPage.h"
 
-#include "core/Error.h"
-#include "core/Paths.h"
-#include "ui/Dialogs.h"
 #include "contents/PictureRows.h"
 #include "contents/ThumbnailImage.h"
+#include "core/Error.h"
+#include "core/Paths.h"
+#include "loading/Archive.h"
 #include "loading/PictureFile.h"
+#include "ui/Dialogs.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -93,7 +94,7 @@ void ContentsPage::BuildGrid() {
     connect(ppmDelete, &QAction::triggered, this, &ContentsPage::msiDeletePicClick);
     connect(ppmAllClear, &QAction::triggered, this, &ContentsPage::msiNewClick);
     connect(ppmRename, &QAction::triggered, this, [this] {
-        if (hooks_.rename)
+        if (!RefuseForArchive(kArchiveRenameRefused) && hooks_.rename)
             hooks_.rename();
     });
     connect(ppmContents, &QMenu::aboutToShow, this, &ContentsPage::ppmContentsPopup);
@@ -130,26 +131,51 @@ void ContentsPage::ftvFTreeChange() {
     state_.pictureFolder = PictureFolderOf(directory);
     if (hooks_.status)
         hooks_.status(kFolderCaption + QString::fromStdString(state_.pictureFolder));
-    FillPictureRows(pictures_,
-                    ListFolderPictures(state_.pictureFolder, clbFileExt->CheckedPatterns()));
+    // An archive that cannot be opened, a damaged archive and a damaged cache are each
+    // reported once, after the list and the title show what could be read.
+    std::exception_ptr deferred;
+    PictureListing listing;
+    try {
+        listing = ListPictures(state_.pictureFolder, clbFileExt->CheckedPatterns());
+    } catch (const Error&) {
+        deferred = std::current_exception();
+    }
+    FillPictureRows(pictures_, listing.names);
     stgPageList->Model().Refresh();
     ListChanged();
 
-    // A damaged cache is reported, but the folder's title is still shown.
-    std::exception_ptr cacheError;
     try {
         LoadThumbnailCache();
     } catch (const Error&) {
-        cacheError = std::current_exception();
+        if (!deferred)
+            deferred = std::current_exception();
     }
     state_.albumTitle = AlbumTitleOfFolder(state_.pictureFolder);
     if (!state_.albumViewingMode && hooks_.caption)
         hooks_.caption(QStringLiteral("Folivex - ") + QString::fromStdString(state_.albumTitle));
-    if (cacheError)
-        std::rethrow_exception(cacheError);
+    ReportArchiveListing(listing);
+    if (deferred)
+        std::rethrow_exception(deferred);
+}
+
+void ContentsPage::ReportArchiveListing(const PictureListing& listing) {
+    const std::string archive = ArchiveOfFolder(state_.pictureFolder);
+    if (listing.encrypted)
+        AppDialogs().Warning(QString::fromStdString(FormatMessage(msg::kArchivePassword, archive)));
+    if (!listing.failure.empty())
+        AppDialogs().ErrorBox(QString::fromStdString(listing.failure));
+}
+
+bool ContentsPage::RefuseForArchive(std::string_view warning) {
+    if (ArchiveOfFolder(state_.pictureFolder).empty())
+        return false;
+    AppDialogs().Warning(QString::fromUtf8(warning.data(), qsizetype(warning.size())));
+    return true;
 }
 
 void ContentsPage::msiAddPicClick() {
+    if (!pictures_.IsEmpty() && RefuseForArchive(kArchiveAddRefused))
+        return;
     const QString filter =
         config_.pictureFilter.isEmpty()
             ? QStringLiteral("JPEG(*.jpg;*.jpeg)|*.jpg;*.jpeg|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|")
@@ -255,12 +281,12 @@ void ContentsPage::PaintFromCache(QPainter* painter, const QRect& cell, int row)
 
 void ContentsPage::PaintFromFile(QPainter* painter, const QRect& cell, int row) {
     const std::string path = state_.pictureFolder + pictures_.FileName(row);
-    if (failedPaths_.count(path) || !FileExists(path))
+    if (failedPaths_.count(path) || !PictureExists(path))
         return;
     Bitmap24 picture;
     try {
         if (IsJpegName(path))
-            picture = DecodeJpegReduced(ReadWholeFile(path), cell.width());
+            picture = DecodeJpegReduced(ReadPictureBytes(path), cell.width());
         else if (hooks_.pictureSource)
             picture = hooks_.pictureSource(path);
     } catch (const Error& e) {

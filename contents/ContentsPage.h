@@ -4,11 +4,12 @@
 // through callbacks, so it runs and is tested without the main window.
 #pragma once
 
-#include "core/Settings.h"
 #include "contents/FileExtList.h"
 #include "contents/FolderTreeView.h"
 #include "contents/PageListGrid.h"
+#include "contents/PictureRows.h"
 #include "contents/ThumbnailCache.h"
+#include "core/Settings.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 
@@ -78,12 +79,17 @@ public:
 
     void SetFolderPanelVisible(bool visible) { pnlDirSelect->setVisible(visible); }
 
+    // Shows the warning and returns true when the picture folder is an archive, whose
+    // pictures can be neither added to nor renamed.
+    bool RefuseForArchive(std::string_view warning);
+
 private:
     void BuildFolderPanel();
     void BuildGrid();
     void ListChanged();
     void PaintFromCache(QPainter* painter, const QRect& cell, int row);
     void PaintFromFile(QPainter* painter, const QRect& cell, int row);
+    void ReportArchiveListing(const PictureListing& listing);
     void ReportPaintError(const std::string& path, const QString& message);
     void RepaintThumbnails();
 

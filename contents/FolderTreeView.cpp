@@ -19,6 +19,8 @@ QIcon IconFor(FolderNode::Kind kind, bool open) {
         return QIcon::fromTheme("drive-harddisk", QIcon::fromTheme("folder"));
     case FolderNode::Kind::Home:
         return QIcon::fromTheme("user-home", QIcon::fromTheme("folder"));
+    case FolderNode::Kind::Archive:
+        return QIcon::fromTheme("package-x-generic", QIcon::fromTheme("folder"));
     case FolderNode::Kind::Folder:
         break;
     }

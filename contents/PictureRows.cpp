@@ -1,7 +1,8 @@
 #include "contents/PictureRows.h"
 
-#include "core/Paths.h"
 #include "contents/NameOrder.h"
+#include "core/Paths.h"
+#include "loading/Archive.h"
 
 #include <dirent.h>
 
@@ -45,6 +46,32 @@ std::vector<std::string> ListFolderPictures(const std::string& folder,
     return names;
 }
 
+std::string ArchiveOfFolder(std::string_view pictureFolder) {
+    std::string path(pictureFolder);
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return IsArchiveFile(path) ? path : std::string();
+}
+
+PictureListing ListPictures(const std::string& pictureFolder,
+                            const std::vector<std::string>& patterns) {
+    PictureListing listing;
+    const std::string archivePath = ArchiveOfFolder(pictureFolder);
+    if (archivePath.empty()) {
+        listing.names = ListFolderPictures(pictureFolder, patterns);
+        return listing;
+    }
+    const auto archive = ArchiveShelf::Shared().Open(archivePath);
+    for (const ArchiveEntry& entry : archive->Entries()) {
+        if (!entry.encrypted && MatchesAny(entry.name, patterns))
+            listing.names.push_back(entry.name);
+    }
+    SortFileNames(listing.names);
+    listing.failure = archive->FirstFailure();
+    listing.encrypted = archive->HasEncryptedEntries();
+    return listing;
+}
+
 void FillPictureRows(PictureList& list, const std::vector<std::string>& names) {
     list.Reset();
     if (names.empty())
@@ -63,7 +90,8 @@ std::string AlbumTitleOfFolder(std::string_view pictureFolder) {
     if (!folder.empty() && folder.back() == '/')
         folder.remove_suffix(1);
     const std::size_t slash = folder.rfind('/');
-    return std::string(slash == std::string_view::npos ? folder : folder.substr(slash + 1));
+    const std::string name(slash == std::string_view::npos ? folder : folder.substr(slash + 1));
+    return ArchiveOfFolder(pictureFolder).empty() ? name : ArchiveStem(name);
 }
 
 std::string PictureFolderOf(std::string_view directory) {

@@ -18,12 +18,31 @@ namespace folivex {
 std::vector<std::string> ListFolderPictures(const std::string& folder,
                                             const std::vector<std::string>& patterns);
 
+// What listing a picture folder found: the names, and for an archive the first damage
+// met and whether any entry needs a password.
+struct PictureListing {
+    std::vector<std::string> names;
+    std::string failure;
+    bool encrypted = false;
+};
+
+// As ListFolderPictures, for a folder or an archive: a picture folder that names an
+// archive file ("/a/book.cbz/") lists the archive's entries that match, each by its
+// inner path, in the same name order; entries that need a password are left out.
+// Raises the archive's error when it cannot be opened at all.
+PictureListing ListPictures(const std::string& pictureFolder,
+                            const std::vector<std::string>& patterns);
+
+// The archive file a picture folder names ("/a/book.cbz/" gives "/a/book.cbz"), or
+// empty for a plain folder.
+std::string ArchiveOfFolder(std::string_view pictureFolder);
+
 // Replaces the rows by `names` in that order, each with an empty comment and its row
 // number as picture number; no names gives the empty list.
 void FillPictureRows(PictureList& list, const std::vector<std::string>& names);
 
-// The album title of a picture folder (ending with "/"): the folder's own name, or
-// "ルート" for the file-system root.
+// The album title of a picture folder (ending with "/"): the folder's own name, the
+// archive's name without its extension, or "ルート" for the file-system root.
 std::string AlbumTitleOfFolder(std::string_view pictureFolder);
 
 // `folder` with "/" appended unless it already ends with one.
@@ -41,6 +60,12 @@ AddResult AddPictureFiles(PictureList& list, std::string& pictureFolder,
 // Removes one picture row; the later rows move up with their comments and numbers.
 // Returns false when the list is empty or the row holds no picture.
 bool DeletePictureRow(PictureList& list, int row);
+
+// The refusals for an archive's pictures, which can be neither added to nor renamed.
+inline constexpr std::string_view kArchiveAddRefused =
+    "書庫から開いたアルバムには画像を追加できません。\r\n"
+    "追加する場合には、書庫を展開したフォルダを開いてください。";
+inline constexpr std::string_view kArchiveRenameRefused = "書庫の中の画像の名前は変更できません。";
 
 // The dialog's warning for pictures from a folder other than the listed one.
 inline constexpr std::string_view kOtherFolderWarning =

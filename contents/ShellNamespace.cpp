@@ -1,6 +1,7 @@
 #include "contents/ShellNamespace.h"
 
 #include "contents/NameOrder.h"
+#include "loading/Archive.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -90,23 +91,44 @@ bool IsHiddenName(const std::string& name) {
 
 // A folder whose link count is exactly 2 has no sub-folders on the file systems that
 // count them (ext4, xfs, tmpfs); others report 1 and are given the benefit of the doubt.
+bool HoldsArchive(const std::string& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        const std::string name = it->path().filename().string();
+        if (!IsHiddenName(name) && IsArchiveName(name) && it->is_regular_file(typeError))
+            return true;
+    }
+    return false;
+}
+
 bool MayHaveSubfolders(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
-    return st.st_nlink != 2;
+    return st.st_nlink != 2 || HoldsArchive(path);
 }
 
-std::vector<std::string> VisibleSubfolders(const std::string& folder) {
-    std::vector<std::string> names;
+struct FolderChild {
+    std::string name;
+    bool archive = false;
+};
+
+// The visible sub-folders and archive files of a folder.
+std::vector<FolderChild> VisibleChildren(const std::string& folder) {
+    std::vector<FolderChild> children;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
         std::error_code typeError;
-        if (!IsHiddenName(name) && it->is_directory(typeError))
-            names.push_back(std::move(name));
+        if (IsHiddenName(name))
+            continue;
+        if (it->is_directory(typeError))
+            children.push_back({std::move(name), false});
+        else if (IsArchiveName(name) && it->is_regular_file(typeError))
+            children.push_back({std::move(name), true});
     }
-    return names;
+    return children;
 }
 
 std::string ChildPath(const std::string& parent, const std::string& name) {
@@ -237,6 +259,8 @@ bool FolderTreeModel::FillChildren(FolderNode* node) {
     case FolderNode::Kind::Computer:
         FillComputer(node);
         break;
+    case FolderNode::Kind::Archive:
+        break; // its pictures are listed, it has no folders
     default:
         FillFolder(node, true);
         break;
@@ -267,13 +291,21 @@ void FolderTreeModel::FillComputer(FolderNode* node) {
 }
 
 void FolderTreeModel::FillFolder(FolderNode* node, bool sorted) {
-    std::vector<std::string> names = VisibleSubfolders(node->path);
+    std::vector<FolderChild> children = VisibleChildren(node->path);
     if (sorted)
-        SortFileNames(names);
-    for (auto& name : names) {
-        std::string path = ChildPath(node->path, name);
+        std::stable_sort(children.begin(), children.end(),
+                         [](const FolderChild& a, const FolderChild& b) {
+                             return FileNameLess(a.name, b.name);
+                         });
+    for (auto& child : children) {
+        std::string path = ChildPath(node->path, child.name);
+        if (child.archive) {
+            AddChild(node, FolderNode::Kind::Archive, std::move(child.name), std::move(path),
+                     false);
+            continue;
+        }
         const bool more = MayHaveSubfolders(path);
-        AddChild(node, FolderNode::Kind::Folder, std::move(name), std::move(path), more);
+        AddChild(node, FolderNode::Kind::Folder, std::move(child.name), std::move(path), more);
     }
 }
 

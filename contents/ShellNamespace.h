@@ -37,7 +37,8 @@ std::string DriveText(const Drive& drive);
 std::vector<std::string> SplitPath(std::string_view path);
 
 struct FolderNode {
-    enum class Kind { Desktop, Computer, Drive, Home, Folder };
+    // An archive file stands in its folder as a folder of its own pictures.
+    enum class Kind { Desktop, Computer, Drive, Home, Folder, Archive };
 
     Kind kind = Kind::Folder;
     std::string text;           // shown name

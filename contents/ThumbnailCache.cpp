@@ -1,8 +1,9 @@
 #include "contents/ThumbnailCache.h"
 
-#include "core/Paths.h"
 #include "contents/ThumbnailCacheFile.h"
 #include "contents/ThumbnailImage.h"
+#include "core/Paths.h"
+#include "loading/Archive.h"
 #include "loading/PictureFile.h"
 
 #include <algorithm>
@@ -55,7 +56,7 @@ Made MakeFrom(const Bitmap24& picture, int size) {
 }
 
 Made MakeFromJpegFile(const std::string& path, int size) {
-    return MakeFrom(DecodeJpegReduced(ReadWholeFile(path), size), size);
+    return MakeFrom(DecodeJpegReduced(ReadPictureBytes(path), size), size);
 }
 
 // Decodes the JPEG rows on worker threads, each row once, in any order; the caller takes

@@ -115,6 +115,12 @@ void TInSPIAble::LoadFromNamedStream(std::istream& stream, const std::string& fi
     LoadFromStream(stream);
 }
 
+void TInSPIAble::LoadFromNamedMemory(std::span<const std::uint8_t> data,
+                                     const std::string& fileName) {
+    NamedLoad named(*this, fileName);
+    LoadFromMemory(data);
+}
+
 void TInSPIAble::LoadFromStream(std::istream& stream) {
     LoadFromMemory(ReadStream(stream));
 }
@@ -225,6 +231,12 @@ void TSPIBitmap::LoadFromNamedStream(std::istream& stream, const std::string& fi
 void TSPIBitmap::LoadFromMemory(std::span<const std::uint8_t> data) {
     decoder_->SkipHeader = SkipHeader;
     decoder_->LoadFromMemory(data);
+}
+
+void TSPIBitmap::LoadFromNamedMemory(std::span<const std::uint8_t> data,
+                                     const std::string& fileName) {
+    decoder_->SkipHeader = SkipHeader;
+    decoder_->LoadFromNamedMemory(data, fileName);
 }
 
 void TSPIBitmap::Assign(const TSPIBitmap& source) {

@@ -47,6 +47,9 @@ public:
     // The stream's whole content from its start, whatever its position.
     void LoadFromStream(std::istream& stream);
     void LoadFromMemory(std::span<const std::uint8_t> data);
+    // Data read from somewhere other than the named file (an archive entry), decoded as
+    // that file would be.
+    void LoadFromNamedMemory(std::span<const std::uint8_t> data, const std::string& fileName);
 
     // The callback handed to GetPicture, with the decoder as its user data.
     static int32_t ProgressCallback(int32_t num, int32_t denom, intptr_t data);
@@ -76,6 +79,7 @@ public:
     void LoadFromStream(std::istream& stream);
     void LoadFromNamedStream(std::istream& stream, const std::string& fileName);
     void LoadFromMemory(std::span<const std::uint8_t> data);
+    void LoadFromNamedMemory(std::span<const std::uint8_t> data, const std::string& fileName);
 
     void Assign(const TSPIBitmap& source);
 

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
-    libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
+    libjpeg62-turbo-dev libarchive-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic xvfb xauth desktop-file-utils
     clang libclang-rt-14-dev
     libpng-dev libgif-dev libtiff-dev libwebp-dev libheif-dev libjxl-dev libexif-dev

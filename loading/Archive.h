@@ -1,0 +1,160 @@
+// Archives (zip/cbz, rar/cbr, 7z/cb7, tar/cbt) read as picture folders through libarchive:
+// the list of entries, read once when the archive is opened, and one entry at a time
+// read into memory. Nothing is ever written to disk. Zip archives are indexed from their
+// central directory, so reaching any entry starts at its own local header; the other
+// formats are read forward from the last position, starting again only to go back.
+#pragma once
+
+#include "core/Error.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace folivex {
+
+namespace msg {
+inline constexpr std::string_view kArchiveTooLarge =
+    "書庫 %s は展開すると大きすぎるため開けません (合計の上限は 4 GB です)。";
+inline constexpr std::string_view kArchiveEntryTooLarge =
+    "書庫の中のファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。";
+inline constexpr std::string_view kArchiveDamaged =
+    "書庫 %s は壊れています。読み取れたファイルだけを表示します。";
+inline constexpr std::string_view kArchiveEntryDamaged = "書庫の中のファイル %s は壊れています。";
+inline constexpr std::string_view kArchivePassword =
+    "書庫 %s はパスワードで保護されています。暗号化された画像は表示できません。";
+} // namespace msg
+
+// Raised for an archive or an entry that cannot be read; the text says which and why.
+class EArchive : public Error {
+public:
+    explicit EArchive(const std::string& message) : Error(message) {}
+};
+
+struct ArchiveLimits {
+    std::uint64_t maxEntrySize = std::uint64_t(512) << 20; // one entry, uncompressed
+    std::uint64_t maxTotalSize = std::uint64_t(4) << 30;   // all entries together
+};
+
+// One file inside an archive. Directories, links and devices are never entries.
+struct ArchiveEntry {
+    std::string name;       // inner path, UTF-8; a mere name, never resolved on disk
+    std::uint64_t size = 0; // uncompressed size as the archive declares it
+    bool sizeKnown = true;  // some streamed entries declare no size
+    bool encrypted = false; // needs a password this program does not ask for
+};
+
+// Random access to the bytes of an archive: a file kept open, or a block of memory.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Up to `length` bytes from `offset`: `data` points into the source, or into
+    // `scratch` after reading them there. Returns the count, 0 at the end, -1 on a read
+    // error. Safe from several threads at once.
+    virtual std::ptrdiff_t ReadAt(std::uint64_t offset, std::size_t length,
+                                  std::vector<std::uint8_t>& scratch,
+                                  const std::uint8_t*& data) const = 0;
+};
+
+class Archive {
+public:
+    // Lists the archive. Raises "ﾌｧｲﾙ %s は開けません" when the file cannot be read or is no
+    // archive, and the size error when the entries together exceed the limit. A damaged
+    // archive lists what can be read and keeps the first failure (FirstFailure).
+    static std::shared_ptr<Archive> OpenFile(const std::string& path, ArchiveLimits limits = {});
+    // The same over bytes in memory; `name` stands in for the path in messages.
+    static std::shared_ptr<Archive> OpenMemory(std::vector<std::uint8_t> bytes,
+                                               const std::string& name, ArchiveLimits limits = {});
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Every file entry that the listing reached, in archive order, each name once.
+    const std::vector<ArchiveEntry>& Entries() const { return entries_; }
+    const ArchiveEntry* Find(std::string_view name) const;
+    // The damage message when the listing stopped early; empty for a sound archive.
+    const std::string& FirstFailure() const { return failure_; }
+    // True when any entry (or the listing itself) needs a password.
+    bool HasEncryptedEntries() const { return encrypted_; }
+
+    // The whole uncompressed content of one entry. Raises the entry errors above, and
+    // "ﾌｧｲﾙ %s は開けません" for a name the archive does not hold. Thread-safe.
+    std::vector<std::uint8_t> Read(std::string_view name) const;
+
+    struct Located; // where an entry starts; private to the implementation
+private:
+    Archive(std::string path, std::unique_ptr<ByteSource> source, ArchiveLimits limits);
+    void List();
+    bool ListZipDirectory();
+    void ListSequentially();
+    void AddEntry(ArchiveEntry entry, const Located& where);
+    std::vector<std::uint8_t> ReadZipEntry(const ArchiveEntry& entry, const Located& where) const;
+    std::vector<std::uint8_t> ReadSequentialEntry(const ArchiveEntry& entry,
+                                                  const Located& where) const;
+    struct Cursor;
+    std::unique_ptr<Cursor> TakeCursor(std::uint64_t ordinal) const;
+
+    std::string path_;
+    std::unique_ptr<ByteSource> source_;
+    ArchiveLimits limits_;
+    std::vector<ArchiveEntry> entries_;
+    std::vector<Located> located_;
+    std::unordered_map<std::string, std::size_t> byName_;
+    std::string failure_;
+    bool encrypted_ = false;
+    bool zipIndexed_ = false;
+    std::uint64_t total_ = 0; // declared sizes of the entries so far
+
+    mutable std::mutex cursorMutex_;
+    // Forward readers of the non-zip formats; a few, so that reads a little out of order
+    // (worker threads) do not start from the beginning each time.
+    mutable std::vector<std::unique_ptr<Cursor>> cursors_;
+};
+
+// Archive file names by extension, ignoring letter case: .zip .cbz .rar .cbr .7z .cb7
+// .tar .cbt .tgz and .tar.gz/.tar.bz2/.tar.xz.
+bool IsArchiveName(std::string_view name);
+// The name without its archive extension ("book.cbz" -> "book", "set.tar.gz" -> "set").
+std::string ArchiveStem(std::string_view name);
+// A regular file with an archive name (a folder called "x.zip" is a folder).
+bool IsArchiveFile(const std::string& path);
+
+// A picture path split at the archive that holds it: "/a/book.cbz/sub/p.jpg" gives the
+// archive "/a/book.cbz" and the inner name "sub/p.jpg". The inner name is taken as it
+// stands: no "..", "." or doubled "/" in it is ever resolved.
+struct ArchiveMember {
+    std::string archive;
+    std::string inner;
+};
+std::optional<ArchiveMember> SplitArchiveMember(std::string_view path);
+
+// The archives in use, each opened once and kept while its file is unchanged, so that
+// turning pages, painting thumbnails and building the thumbnail cache share one index.
+class ArchiveShelf {
+public:
+    static ArchiveShelf& Shared();
+
+    // The archive of that file, listed now unless it is open already. Raises as OpenFile.
+    std::shared_ptr<Archive> Open(const std::string& archivePath);
+    void Forget();
+
+private:
+    struct Kept;
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<Kept>> kept_; // most recently used first
+};
+
+// The bytes of a listed picture: the entry of an archive when a leading part of the path
+// is an archive file, else the file itself. Raises the reader's error.
+std::vector<std::uint8_t> ReadPictureBytes(const std::string& path);
+// Whether ReadPictureBytes would find something to read (an entry or a regular file).
+bool PictureExists(const std::string& path);
+
+} // namespace folivex

@@ -1,0 +1,258 @@
+// The archive reader: listing and reading every format, random access, and archives
+// that are damaged, hostile or locked.
+#include "loading/Archive.h"
+
+#include "LoadingTestUtil.h"
+#include "support/ArchiveMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace folivex {
+namespace {
+
+using test::ArchiveItem;
+using test::ArchiveKind;
+using test::MakeArchive;
+using test::MakeRawZip;
+using test::RawZipItem;
+
+std::vector<std::uint8_t> Bytes(const std::string& s) {
+    return std::vector<std::uint8_t>(s.begin(), s.end());
+}
+
+std::vector<std::string> Names(const Archive& archive) {
+    std::vector<std::string> names;
+    for (const auto& e : archive.Entries())
+        names.push_back(e.name);
+    return names;
+}
+
+// Contents that differ in every entry and are long enough to span several blocks.
+std::string ContentOf(int i, std::size_t length) {
+    std::string s(length, '\0');
+    for (std::size_t k = 0; k < length; ++k)
+        s[k] = char((k * 31 + std::size_t(i) * 7 + (k >> 9)) & 0xFF);
+    return s;
+}
+
+const std::vector<ArchiveItem> kBook = {
+    {"sub/", "", true},
+    {"p2.jpg", ContentOf(2, 70000)},
+    {"p1.jpg", ContentOf(1, 200)},
+    {"sub/p3.png", ContentOf(3, 1500000)},
+    {"readme.txt", "hello"},
+    {"empty.bmp", ""},
+};
+
+class EveryFormat : public ::testing::TestWithParam<ArchiveKind> {};
+
+TEST_P(EveryFormat, ListsFilesInArchiveOrderAndReadsEachInAnyOrder) {
+    auto archive = Archive::OpenMemory(MakeArchive(GetParam(), kBook), "book");
+    EXPECT_EQ(Names(*archive), (std::vector<std::string>{"p2.jpg", "p1.jpg", "sub/p3.png",
+                                                         "readme.txt", "empty.bmp"}));
+    EXPECT_TRUE(archive->FirstFailure().empty()) << archive->FirstFailure();
+    EXPECT_FALSE(archive->HasEncryptedEntries());
+    EXPECT_EQ(archive->Find("sub/p3.png")->size, 1500000u);
+    // Forward, backward and repeated reads all give the stored bytes.
+    for (const char* name :
+         {"sub/p3.png", "p1.jpg", "p2.jpg", "empty.bmp", "sub/p3.png", "readme.txt", "p2.jpg"}) {
+        const auto it = std::find_if(kBook.begin(), kBook.end(),
+                                     [&](const ArchiveItem& i) { return i.name == name; });
+        EXPECT_EQ(archive->Read(name), Bytes(it->content)) << name;
+    }
+    EXPECT_THROW(archive->Read("sub"), Error);
+    EXPECT_THROW(archive->Read("missing.jpg"), Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EveryFormat,
+                         ::testing::Values(ArchiveKind::ZipStored, ArchiveKind::ZipDeflate,
+                                           ArchiveKind::SevenZip, ArchiveKind::Tar,
+                                           ArchiveKind::TarGz),
+                         [](const auto& info) { return test::ArchiveKindName(info.param); });
+
+TEST(Archive, ZipEntriesAreReachedFromTheirOwnHeaders) {
+    // Entry 1's data is ruined after the zip was written: reaching entry 3 does not read
+    // through it, and entry 1 alone reports the damage.
+    auto bytes = MakeArchive(ArchiveKind::ZipDeflate, {{"a.jpg", ContentOf(1, 5000)},
+                                                       {"b.jpg", ContentOf(2, 5000)},
+                                                       {"c.jpg", ContentOf(3, 5000)}});
+    for (std::size_t i = 60; i < 400; ++i)
+        bytes[i] ^= 0x5A;
+    auto archive = Archive::OpenMemory(bytes, "z");
+    EXPECT_EQ(archive->Read("c.jpg"), Bytes(ContentOf(3, 5000)));
+    EXPECT_EQ(archive->Read("b.jpg"), Bytes(ContentOf(2, 5000)));
+    EXPECT_THROW(archive->Read("a.jpg"), EArchive);
+}
+
+TEST(Archive, HostileNamesStayMereNames) {
+    auto archive = Archive::OpenMemory(
+        MakeRawZip({{"../up.jpg", "U"},
+                    {"/etc/abs.jpg", "A"},
+                    {std::string("nul\0name.jpg", 12), "N"},
+                    {"line\r\nbreak.jpg", "L"},
+                    {"\x83\x65\x83\x58\x83\x67.jpg", "S"}, // CP932 from a Japanese archiver
+                    {"dup.jpg", "first"},
+                    {"dup.jpg", "second"},
+                    {"folder/", ""}}),
+        "hostile");
+    EXPECT_EQ(Names(*archive),
+              (std::vector<std::string>{"../up.jpg", "/etc/abs.jpg", "nul\xEF\xBF\xBDname.jpg",
+                                        "line\xEF\xBF\xBD\xEF\xBF\xBD"
+                                        "break.jpg",
+                                        "テスト.jpg", "dup.jpg"}));
+    EXPECT_EQ(archive->Read("../up.jpg"), Bytes("U"));
+    EXPECT_EQ(archive->Read("/etc/abs.jpg"), Bytes("A"));
+    EXPECT_EQ(archive->Read("テスト.jpg"), Bytes("S"));
+    EXPECT_EQ(archive->Read("dup.jpg"), Bytes("first"));
+}
+
+TEST(Archive, ZipBombIsRefusedFromItsDeclaredSizes) {
+    // Two entries that claim nearly 4 GB each: refused while listing, nothing inflated.
+    const std::vector<RawZipItem> bomb = {{"a.jpg", "x", 0, 0xFFFFFFF0ll},
+                                          {"b.jpg", "x", 0, 0xFFFFFFF0ll}};
+    try {
+        Archive::OpenMemory(MakeRawZip(bomb), "bomb.zip");
+        FAIL() << "a zip bomb was listed";
+    } catch (const EArchive& e) {
+        EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kArchiveTooLarge, "bomb.zip"));
+    }
+    // A real bomb of well-compressed zeros under smaller limits, of every format.
+    const ArchiveLimits small{1 << 20, 4 << 20};
+    std::vector<ArchiveItem> zeros;
+    for (int i = 0; i < 8; ++i)
+        zeros.push_back({"z" + std::to_string(i) + ".jpg", std::string(900000, '\0')});
+    for (ArchiveKind kind : {ArchiveKind::ZipDeflate, ArchiveKind::SevenZip, ArchiveKind::TarGz})
+        EXPECT_THROW(Archive::OpenMemory(MakeArchive(kind, zeros), "zeros", small), EArchive)
+            << test::ArchiveKindName(kind);
+}
+
+TEST(Archive, EntryLargerThanItsLimitOrItsDeclarationIsRefused) {
+    const ArchiveLimits small{1000, 1 << 20};
+    auto archive = Archive::OpenMemory(MakeRawZip({{"big.jpg", std::string(1001, 'b')},
+                                                   {"liar.jpg", std::string(5000, 'l'), 0, 10},
+                                                   {"fine.jpg", std::string(1000, 'f')}}),
+                                       "caps", small);
+    ASSERT_EQ(archive->Entries().size(), 3u);
+    try {
+        archive->Read("big.jpg");
+        FAIL();
+    } catch (const EArchive& e) {
+        EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kArchiveEntryTooLarge, "big.jpg"));
+    }
+    EXPECT_THROW(archive->Read("liar.jpg"), EArchive);
+    EXPECT_EQ(archive->Read("fine.jpg").size(), 1000u);
+}
+
+TEST(Archive, DamagedArchiveListsWhatCanBeReadAndKeepsTheFirstFailure) {
+    std::vector<ArchiveItem> items;
+    for (int i = 0; i < 5; ++i)
+        items.push_back({"p" + std::to_string(i) + ".jpg", ContentOf(i, 40000)});
+    for (ArchiveKind kind : {ArchiveKind::ZipStored, ArchiveKind::ZipDeflate, ArchiveKind::Tar}) {
+        SCOPED_TRACE(test::ArchiveKindName(kind));
+        auto bytes = MakeArchive(kind, items);
+        // Cut inside the third picture's data, just after its header.
+        const std::string third = "p2.jpg";
+        const auto at = std::search(bytes.begin(), bytes.end(), third.begin(), third.end());
+        ASSERT_NE(at, bytes.end());
+        bytes.resize(std::size_t(at - bytes.begin()) + 600);
+        auto archive = Archive::OpenMemory(bytes, "cut.cbz");
+        EXPECT_EQ(Names(*archive), (std::vector<std::string>{"p0.jpg", "p1.jpg"}));
+        EXPECT_EQ(archive->FirstFailure().rfind(FormatMessage(msg::kArchiveDamaged, "cut.cbz"), 0),
+                  0u)
+            << archive->FirstFailure();
+        EXPECT_EQ(archive->Read("p1.jpg"), Bytes(ContentOf(1, 40000)));
+    }
+}
+
+TEST(Archive, PasswordProtectedEntriesAreMarked) {
+    auto real = Archive::OpenMemory(
+        MakeArchive(ArchiveKind::ZipEncrypted, {{"locked.jpg", ContentOf(1, 3000)}}), "lock.zip");
+    auto flagged =
+        Archive::OpenMemory(MakeRawZip({{"open.jpg", "o"}, {"locked.jpg", "l", 1}}), "flag.zip");
+    for (const auto& archive : {real, flagged}) {
+        EXPECT_TRUE(archive->HasEncryptedEntries());
+        EXPECT_TRUE(archive->Find("locked.jpg")->encrypted);
+        try {
+            archive->Read("locked.jpg");
+            FAIL();
+        } catch (const EArchive& e) {
+            EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kArchivePassword, archive->Path()));
+        }
+    }
+    EXPECT_EQ(flagged->Read("open.jpg"), Bytes("o"));
+}
+
+// Data that is no archive is either refused at once or lists nothing and says why;
+// it never passes for an empty, sound archive.
+TEST(Archive, WhatIsNoArchiveIsNeverASoundEmptyArchive) {
+    for (const std::string& junk : {std::string(), std::string("not an archive at all"),
+                                    std::string("PK\x03\x04garbage", 11)}) {
+        try {
+            auto archive = Archive::OpenMemory(Bytes(junk), "junk");
+            EXPECT_TRUE(archive->Entries().empty()) << junk;
+            EXPECT_FALSE(archive->FirstFailure().empty()) << junk;
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kCannotOpen, "junk"));
+        }
+    }
+}
+
+TEST(ArchiveNames, ExtensionsStemsAndMembers) {
+    struct Case {
+        const char* name;
+        bool archive;
+        const char* stem;
+    };
+    for (const Case& c :
+         {Case{"book.cbz", true, "book"}, Case{"BOOK.ZIP", true, "BOOK"},
+          Case{"set.tar.gz", true, "set"}, Case{"x.7z", true, "x"}, Case{"y.CBR", true, "y"},
+          Case{"a.tgz", true, "a"}, Case{"pic.jpg", false, "pic.jpg"}, Case{".zip", false, ".zip"},
+          Case{"/dir.zip/p.jpg", false, "/dir.zip/p.jpg"}}) {
+        EXPECT_EQ(IsArchiveName(c.name), c.archive) << c.name;
+        EXPECT_EQ(ArchiveStem(c.name), c.stem) << c.name;
+    }
+
+    test::TempDir dir;
+    test::WriteArchiveFile(dir / "book.cbz", MakeRawZip({{"p.jpg", "P"}}));
+    std::filesystem::create_directories(dir / "folder.zip");
+    const auto member = SplitArchiveMember(dir / "book.cbz/../p.jpg");
+    ASSERT_TRUE(member);
+    EXPECT_EQ(member->archive, dir / "book.cbz");
+    EXPECT_EQ(member->inner, "../p.jpg");
+    EXPECT_FALSE(SplitArchiveMember(dir / "folder.zip/p.jpg")); // a folder, not an archive
+    EXPECT_FALSE(SplitArchiveMember(dir / "book.cbz"));
+}
+
+TEST(ArchiveShelf, PicturePathsReadEntriesNeverTheDiskBeside) {
+    test::TempDir dir;
+    test::WriteArchiveFile(dir / "book.cbz",
+                           MakeRawZip({{"p.jpg", "inside"}, {"../outside.jpg", "named"}}));
+    test::WriteFile(dir / "outside.jpg", {'d', 'i', 's', 'k'});
+    ArchiveShelf::Shared().Forget();
+    EXPECT_EQ(ReadPictureBytes(dir / "book.cbz/p.jpg"), Bytes("inside"));
+    EXPECT_EQ(ReadPictureBytes(dir / "book.cbz/../outside.jpg"), Bytes("named"));
+    EXPECT_TRUE(PictureExists(dir / "book.cbz/p.jpg"));
+    EXPECT_FALSE(PictureExists(dir / "book.cbz/missing.jpg"));
+    EXPECT_THROW(ReadPictureBytes(dir / "book.cbz/missing.jpg"), Error);
+    EXPECT_EQ(ReadPictureBytes(dir / "outside.jpg"), Bytes("disk"));
+
+    // Kept while unchanged; listed anew when the file changes.
+    auto first = ArchiveShelf::Shared().Open(dir / "book.cbz");
+    EXPECT_EQ(ArchiveShelf::Shared().Open(dir / "book.cbz"), first);
+    test::WriteArchiveFile(dir / "book.cbz", MakeRawZip({{"q.jpg", "new one"}}));
+    struct timespec times[2] = {{0, UTIME_NOW}, {12345, 0}};
+    ::utimensat(AT_FDCWD, (dir / "book.cbz").c_str(), times, 0);
+    auto second = ArchiveShelf::Shared().Open(dir / "book.cbz");
+    EXPECT_NE(second, first);
+    EXPECT_EQ(ReadPictureBytes(dir / "book.cbz/q.jpg"), Bytes("new one"));
+    ArchiveShelf::Shared().Forget();
+}
+
+} // namespace
+} // namespace folivex
