@@ -134,6 +134,7 @@ void AlbumFileCommands::msiMkAJVClick() {
     exchange_.saveNameText = Q(places_.dataFolder);
     exchange_.saveProposalText = Q(proposal);
     exchange_.folderPicked = false;
+    exchange_.shownFolder.clear();
     if (!runSaveDialog_(exchange_))
         return;
 
@@ -171,12 +172,14 @@ void AlbumFileCommands::msiMkAJVClick() {
                            QStringLiteral("ショートカットを保存しました。"));
 }
 
-// Choice 2 takes the folder picked in the dialog; without one, and for choice 1 without
-// a folder in the settings, the folder chooser asks. The choice becomes the setting.
+// Choice 2 takes the folder picked in the dialog, or the one it still shows from an
+// earlier save; without one, and for choice 1 without a folder in the settings, the
+// folder chooser asks. The choice becomes the setting.
 bool AlbumFileCommands::ChooseLauncherFolder() {
     std::string folder = settings_.shortcutFolder;
     if (exchange_.shortcutChoice == 2)
-        folder = exchange_.folderPicked ? exchange_.saveProposalText.toStdString() : "";
+        folder = (exchange_.folderPicked ? exchange_.saveProposalText : exchange_.shownFolder)
+                     .toStdString();
     if (folder.empty())
         folder = AppDialogs().BrowseForFolder(Q(settings_.shortcutFolder)).toStdString();
     if (folder.empty())

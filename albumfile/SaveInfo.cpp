@@ -141,6 +141,9 @@ void TdlgSaveInfo::btnMkSCutFolderSelectClick() {
 void TdlgSaveInfo::OKBtnClick() {
     exchange_.saveNameText = TrimControls(edtFileName->text());
     exchange_.shortcutChoice = ItemIndex();
+    // The dialog keeps its folder text from one save to the next; what it shows for
+    // choice 2 is where the launcher goes, also when nothing was picked this time.
+    exchange_.shownFolder = sttMkSCutFolder->text();
     accept();
 }
 

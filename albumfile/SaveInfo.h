@@ -24,6 +24,7 @@ struct SaveExchange {
     QString saveProposalText;  // in: the proposed name; out: the folder picked for choice 2
     int shortcutChoice = 0;    // out: 0 no launcher, 1 settings folder, 2 picked folder
     bool folderPicked = false; // out: the browse button picked a folder in this save
+    QString shownFolder;       // out: the launcher folder the dialog showed at OK
 };
 
 class TdlgSaveInfo : public QDialog {

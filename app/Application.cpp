@@ -8,7 +8,8 @@ namespace folivex {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Folivex"));
-    setApplicationDisplayName(QStringLiteral("Folivex"));
+    // No display name: Qt would append it to every caption, and the captions are the
+    // program's own texts exactly ("Folivex - TITLE", "警告", ...).
     // The Windows edition's Japanese fonts, mapped to the IPA fonts of the desktop.
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));

@@ -102,6 +102,8 @@ TPageListGrid::TPageListGrid(PictureList& list, QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     rowHeader_->setHighlightSections(false);
     connect(rowHeader_, &QHeaderView::sectionMoved, this, &TPageListGrid::OnSectionMoved);
+    // Taking a row by its handle starts a drag; the comment typed so far stays its own.
+    connect(rowHeader_, &QHeaderView::sectionPressed, this, &TPageListGrid::CommitEdit);
 
     // A reset (any change of the list) keeps the caret on its row where it still exists.
     auto caret = std::make_shared<QPoint>(0, 1);
@@ -147,7 +149,18 @@ void TPageListGrid::SetCaretRow(int row) {
     setCurrentIndex(model_.index(std::min(row, last) - 1, column));
 }
 
+void TPageListGrid::CommitEdit() {
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void TPageListGrid::OnSectionMoved(int, int oldVisual, int newVisual) {
+    CommitEdit();
     // The header only shows the move; the list itself is reordered and the header put
     // back, so the list's order stays the one the whole program reads.
     {

@@ -70,6 +70,12 @@ public:
     // Moves the caret to a row; rows beyond the last picture row take the last one.
     void SetCaretRow(int row);
 
+    // Writes a comment that is still being typed into the list and closes its editor;
+    // nothing when no cell is being edited. Whatever reads the list for the user (save,
+    // search, the view page) runs this first.
+    void CommitEdit();
+    bool Editing() const { return state() == QAbstractItemView::EditingState; }
+
     // Called after the user dragged a row to a new place.
     std::function<void()> OnRowsMoved;
 

@@ -63,36 +63,66 @@ QImage Shape(int index) {
     return img;
 }
 
-// Splits a shape into the two bitmaps of a two-colour cursor: a pixel is drawn where it
-// is opaque, black where its colour is dark.
-QCursor ToCursor(const QImage& shape, int hotX, int hotY) {
-    QImage bits(32, 32, QImage::Format_Mono), mask(32, 32, QImage::Format_Mono);
-    bits.fill(0);
-    mask.fill(0);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            QRgb c = shape.pixel(x, y);
+// A pixel of the shape is part of the cursor where it is opaque; there it is black
+// where its colour is dark and white elsewhere.
+CursorBits ToBits(const QImage& shape, int hotX, int hotY) {
+    CursorBits out;
+    out.hotSpot = QPoint(hotX, hotY);
+    for (int y = 0; y < CursorBits::kSize; ++y)
+        for (int x = 0; x < CursorBits::kSize; ++x) {
+            const QRgb c = shape.pixel(x, y);
             if (qAlpha(c) < 128)
                 continue;
-            mask.setPixel(x, y, 1);
-            bits.setPixel(x, y, qGray(c) < 128 ? 1 : 0);
+            out.Set(out.mask, x, y);
+            if (qGray(c) < 128)
+                out.Set(out.bitmap, x, y);
         }
-    return QCursor(QBitmap::fromImage(bits), QBitmap::fromImage(mask), hotX, hotY);
+    return out;
+}
+
+// The bits are handed to Qt as they are: with Format_MonoLSB a set bit is colour 1, so
+// no colour table can invert them on the way (QBitmap::fromImage would, for a mono
+// image whose index 0 is black).
+QCursor ToCursor(const CursorBits& b) {
+    const QSize size(CursorBits::kSize, CursorBits::kSize);
+    return QCursor(QBitmap::fromData(size, b.bitmap.data(), QImage::Format_MonoLSB),
+                   QBitmap::fromData(size, b.mask.data(), QImage::Format_MonoLSB), b.hotSpot.x(),
+                   b.hotSpot.y());
 }
 
 } // namespace
 
+bool CursorBits::Test(const std::array<unsigned char, kBytes>& bits, int x, int y) {
+    return bits[std::size_t(y * kStride + x / 8)] & (1u << (x % 8));
+}
+
+void CursorBits::Set(std::array<unsigned char, kBytes>& bits, int x, int y) {
+    bits[std::size_t(y * kStride + x / 8)] |= (1u << (x % 8));
+}
+
 QImage CursorShape(int index) {
     return Shape(index);
 }
+
+CursorBits CursorBitsOf(int index) {
+    switch (index) {
+    case 5:
+        return ToBits(Shape(5), 0, 0);
+    case 6:
+        return ToBits(Shape(6), 15, 15);
+    default:
+        return ToBits(Shape(7), 10, 20);
+    }
+}
+
 QCursor LeftArrowCursor() {
-    return ToCursor(Shape(5), 0, 0);
+    return ToCursor(CursorBitsOf(5));
 }
 QCursor RightArrowCursor() {
-    return ToCursor(Shape(6), 15, 15);
+    return ToCursor(CursorBitsOf(6));
 }
 QCursor ViewerCursor() {
-    return ToCursor(Shape(7), 10, 20);
+    return ToCursor(CursorBitsOf(7));
 }
 
 } // namespace folivex

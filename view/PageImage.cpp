@@ -7,6 +7,8 @@ namespace folivex {
 
 PageImage::PageImage(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true); // the cursor follows the pointer without a button held
+    // A click on a page takes the keys from a text field, so Space turns pages again.
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -28,7 +30,14 @@ void PageImage::paintEvent(QPaintEvent*) {
 
 void PageImage::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
-        leftPressed_ = true;
+        leftPressed_ = !(event->flags() & Qt::MouseEventCreatedDoubleClick);
+    emit mousePressed(event->position().toPoint(), event->button());
+}
+
+// The second press of a double-click arrives as a press and then this event; the pair
+// is one click, so the release that follows must not click again.
+void PageImage::mouseDoubleClickEvent(QMouseEvent* event) {
+    leftPressed_ = false;
     emit mousePressed(event->position().toPoint(), event->button());
 }
 

@@ -20,12 +20,13 @@ public:
 signals:
     void mousePressed(QPoint position, Qt::MouseButton button);
     void mouseMoved(QPoint position);
-    // A left-button press and release both on this page.
+    // A left-button press and release both on this page; a double-click is one click.
     void clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -250,6 +250,39 @@ TEST_F(Fixture, PickedFolderBecomesTheSettingAndMissingFoldersAreAskedFor) {
     EXPECT_TRUE(fs::exists(dir / "F/夏休み.desktop"));
 }
 
+// The dialog keeps choice 2 and the folder it picked from one save to the next; the
+// second save puts its launcher there without asking again.
+TEST_F(Fixture, ASecondSaveWithChoice2UsesTheFolderTheDialogStillShows) {
+    Sample();
+    fs::create_directories(dir / "E");
+    const std::string launcher = (dir / "E/夏休み.desktop").string();
+    TdlgSaveInfo& dlg = commands->SaveDialog();
+    bool first = true;
+    commands->SetSaveDialogRunner([&](SaveExchange&) {
+        dlg.FormShow();
+        if (first) {
+            dlg.rdgItems[2]->click();
+            dialogs.folderAnswers = {QString::fromStdString((dir / "E").string())};
+            dlg.btnMkSCutFolderSelect->click();
+            first = false;
+        }
+        dlg.edtFileName->setText(first ? "x" : "y");
+        dlg.OKBtn->click();
+        return true;
+    });
+    commands->msiMkAJVClick();
+    ASSERT_TRUE(fs::exists(launcher));
+    fs::remove(launcher);
+    settings.shortcutFolder = "/elsewhere/";
+    dialogs.shown.clear();
+
+    commands->msiMkAJVClick();
+    EXPECT_TRUE(fs::exists(launcher));
+    EXPECT_TRUE(std::none_of(dialogs.shown.begin(), dialogs.shown.end(),
+                             [](const auto& s) { return s.kind == "folder"; }));
+    EXPECT_EQ(settings.shortcutFolder, (dir / "E").string() + "/");
+}
+
 TEST_F(Fixture, LauncherThatCannotBeWrittenIsReported) {
     Sample();
     state.albumTitle = "a/b";

@@ -2,9 +2,9 @@
 // editing, adding, deleting, reordering, the pop-up menu and the thumbnails.
 #include "contents/ContentsPage.h"
 
+#include "contents/ThumbnailImage.h"
 #include "core/Error.h"
 #include "ui/ScriptedDialogs.h"
-#include "contents/ThumbnailImage.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -241,6 +241,37 @@ TEST_F(ContentsPageTest, CommentsAreTypedOnlyInTheCommentColumnAndFollowReorder)
     EXPECT_EQ(pictures.At(3).number, "1");
     EXPECT_EQ(grid->RowHeader().visualIndex(0), 0); // the header itself stays in order
     EXPECT_EQ(grid->CaretRow(), 3);
+}
+
+// A comment still being typed (no Return yet) belongs to the list before anything reads
+// it: a save, or a drag of the rows.
+TEST_F(ContentsPageTest, ACommentBeingTypedIsCommittedBeforeSaveAndBeforeARowDrag) {
+    page->ftvFTree->SetDirectory(Pics());
+    page->show();
+    QApplication::setActiveWindow(page.get());
+    auto* grid = page->stgPageList;
+    grid->setFocus();
+    auto typeWithoutReturn = [&](const char* text) {
+        for (const char* c = text; *c; ++c)
+            QTest::keyClick(Focused(), *c);
+        ASSERT_TRUE(grid->Editing());
+    };
+
+    SelectCell(2, PageListModel::kComment);
+    typeWithoutReturn("beach");
+    EXPECT_EQ(pictures.Comment(2), "");
+    grid->CommitEdit();
+    EXPECT_EQ(pictures.Comment(2), "beach");
+    EXPECT_FALSE(grid->Editing());
+    grid->CommitEdit(); // nothing open: nothing changes
+    EXPECT_EQ(pictures.Comment(2), "beach");
+
+    SelectCell(1, PageListModel::kComment);
+    typeWithoutReturn("dunes");
+    grid->RowHeader().moveSection(0, 3); // row 1 dragged below the last row
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.bmp", "A.jpg"}));
+    EXPECT_EQ(pictures.Comment(4), "dunes");
+    EXPECT_EQ(pictures.Comment(1), "beach");
 }
 
 TEST_F(ContentsPageTest, ShowingKeepsAnAlbumListAndToleratesAPageBeyondTheEnd) {

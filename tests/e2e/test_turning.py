@@ -1,0 +1,117 @@
+"""Turning pages with the keyboard and the mouse, after using the other controls."""
+
+import time
+import unittest
+
+from harness import BLUE, CYAN, GREEN, MAGENTA, RED, YELLOW, Case, wait_until
+
+
+class Turning(Case):
+    def open_book(self, open_mode):
+        self.program.write_settings(OpenMode=open_mode)
+        return self.launch()
+
+    def spread(self, win, first, second, right_opening):
+        """Waits for the spread of two pictures; the earlier one is on the right page of
+        a right-opening book."""
+        if right_opening:
+            boxes = win.shown(right=first, left=second)
+        else:
+            boxes = win.shown(left=first, right=second)
+        self.assertIsNotNone(boxes, "spread %r/%r not shown; on screen: %r"
+                        % (first, second, win.shown_colours()))
+
+    def closed(self, win):
+        self.assertIsNotNone(win.shown(), "the book is not closed: %r" % win.shown_colours())
+
+    def check_keys_after_each_control(self, right_opening):
+        win = self.open_book(1 if right_opening else 0)
+        self.closed(win)
+        tools = win.toolbar()
+
+        # A plain toolbar button, then Space opens the book.
+        self.screen.click(*tools["ビュー"])
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, right_opening)
+
+        # The status bar's search button keeps no hold on Space.
+        status = win.status_bar()
+        self.screen.click(*status["検索"])
+        self.screen.key("space")
+        self.spread(win, BLUE, MAGENTA, right_opening)
+        self.screen.click(*status["検索"])
+        self.screen.key("space")
+        self.spread(win, CYAN, YELLOW, right_opening)
+
+        # A button that opens a dialog: cancelled, the keys come back to the book.
+        self.screen.click(*tools["環境設定"])
+        self.assertTrue(self.screen.find_window(win.proc.pid, "環境設定"))
+        self.screen.key("Escape")
+        self.assertTrue(wait_until(lambda: not self.screen.find_window(
+            win.proc.pid, "環境設定", timeout=0)))
+        self.screen.key("BackSpace")
+        self.spread(win, BLUE, MAGENTA, right_opening)
+
+        # The outer third of the leading page advances, of the other page goes back.
+        forward = "left" if right_opening else "right"
+        back = "right" if right_opening else "left"
+        win.click_outer_third(forward)
+        self.spread(win, CYAN, YELLOW, right_opening)
+        win.click_outer_third(back)
+        self.spread(win, BLUE, MAGENTA, right_opening)
+        win.click_outer_third(back)
+        self.spread(win, RED, GREEN, right_opening)
+        win.click_outer_third(back)
+        self.closed(win)
+
+        # A mode button closes the book; Space opens it again.
+        self.screen.click(*tools["2分割"])
+        self.closed(win)
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, right_opening)
+
+    def test_keys_and_clicks_turn_a_right_opening_book(self):
+        self.check_keys_after_each_control(right_opening=True)
+
+    def test_keys_and_clicks_turn_a_left_opening_book(self):
+        self.check_keys_after_each_control(right_opening=False)
+
+    def test_the_open_direction_button_turns_the_book_around(self):
+        win = self.open_book(1)
+        self.screen.click(*win.toolbar()["左開き"])
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, right_opening=False)
+        self.screen.key("space")
+        self.spread(win, BLUE, MAGENTA, right_opening=False)
+
+    def test_the_search_field_takes_typed_spaces(self):
+        win = self.open_book(1)
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, True)
+        status = win.status_bar()
+        self.screen.click(*status["検索"])
+        self.screen.click(*status["field"])
+        self.screen.type_text("a b c")
+        self.screen.key("BackSpace")
+        time.sleep(0.8)
+        self.spread(win, RED, GREEN, True)  # typing never turned a page
+        # A click on a page hands the keys back to the book.
+        win.click_outer_third("left")
+        self.spread(win, BLUE, MAGENTA, True)
+        self.screen.key("space")
+        self.spread(win, CYAN, YELLOW, True)
+
+    def test_a_double_click_turns_one_page(self):
+        win = self.open_book(0)
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, False)
+        spans = win.page_spans()
+        left, right, row = spans["right"]
+        self.screen.double_click(right - (right - left) // 8, row)
+        self.spread(win, BLUE, MAGENTA, False)
+        time.sleep(1.0)  # a second turn would have finished by now
+        self.spread(win, BLUE, MAGENTA, False)
+
+
+if __name__ == "__main__":
+    unittest.main()
