@@ -7,6 +7,7 @@
 #   FUZZ_BUILD=DIR   build tree (default build-fuzz)
 #   FUZZ_SETUP=0     skip the package check (CI has just run it)
 #   FUZZ_NICE=N      run the fuzzers under nice -n N (default 0)
+#   FUZZ_LABEL=TEXT  start of every log line (default "fuzz")
 # New inputs go to DIR/corpus/<target>/, never into fuzz/corpus/: the committed corpus
 # is only read, so a run leaves the work tree clean. Crashes, leaks and hangs land in
 # DIR/artifacts/<target>/ and make the script exit 1 after every target has run.
@@ -19,6 +20,7 @@ shift || true
 build=${FUZZ_BUILD:-$root/build-fuzz}
 runs=${FUZZ_RUNS:--1}
 nice_level=${FUZZ_NICE:-0}
+label=${FUZZ_LABEL:-fuzz}
 
 [ "${FUZZ_SETUP:-1}" = 0 ] || "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -42,7 +44,7 @@ for t in "${targets[@]}"; do
     artifacts=$build/artifacts/$t
     log=$build/logs/$t.log
     mkdir -p "$seed" "$work" "$artifacts" "$(dirname "$log")"
-    echo "fuzz: $t: start, up to ${seconds} s, seeds $(find "$seed" -type f | wc -l) files"
+    echo "$label: $t: start, up to ${seconds} s, seeds $(find "$seed" -type f | wc -l) files"
     status=0
     nice -n "$nice_level" "$build/bin/fuzz_$t" -max_total_time="$seconds" -runs="$runs" \
         -timeout=25 -rss_limit_mb=2560 -print_final_stats=1 \
@@ -64,7 +66,7 @@ for t in "${targets[@]}"; do
         grep -m1 -E 'ERROR: (AddressSanitizer|libFuzzer|LeakSanitizer)|runtime error' "$log" ||
             tail -n 20 "$log"
     fi
-    echo "fuzz: $t: ${done_runs:-0} runs in ${done_secs:-?} s, corpus $corpus files: $outcome"
+    echo "$label: $t: ${done_runs:-0} runs in ${done_secs:-?} s, corpus $corpus files: $outcome"
     printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$t" "${done_runs:-0}" "${done_secs:-?}" "$corpus" \
         "$(date -u +%F)" "$outcome" >>"$results"
     summary+=("| \`$t\` | ${done_runs:-0} | ${done_secs:-?} s | $corpus | $(date -u +%F) | $outcome |")
