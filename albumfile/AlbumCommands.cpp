@@ -110,9 +110,12 @@ AlbumReadOutcome AlbumFileCommands::LoadAlbumFile(const std::string& path) {
 void AlbumFileCommands::msiAJVOpenClick() {
     const std::string current =
         ini_ ? ini_->ReadString("Folder", "CurrentFolder", places_.dataFolder) : places_.dataFolder;
-    const QString chosen =
-        AppDialogs().OpenFile(Q(WithTrailingSlash(current) + "AJVs"), albumtext::kAlbumFilter);
-    if (!chosen.isEmpty())
+    const QString chosen = AppDialogs().OpenFile(
+        Q(WithTrailingSlash(current) + "AJVs"),
+        window_.openArchive ? albumtext::kAlbumOrArchiveFilter : albumtext::kAlbumFilter);
+    const bool archive =
+        !chosen.isEmpty() && window_.openArchive && window_.openArchive(chosen.toStdString());
+    if (!chosen.isEmpty() && !archive)
         LoadAlbumFile(chosen.toStdString());
     state_.page.currentPage = PageModel::kFrontCover;
     state_.activeView = -1;

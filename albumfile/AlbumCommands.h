@@ -28,6 +28,11 @@ inline const QString kAlbumModeCaption = QStringLiteral("Folivex[ｱﾙﾊﾞﾑ
 inline const QString kPlainCaption = QStringLiteral("Folivex - ");
 inline const QString kInvalidAlbum = QStringLiteral("画像情報ファイルが不正です。");
 inline const QString kAlbumFilter = QStringLiteral("設定ﾌｧｲﾙ(*.ajv)|*.ajv");
+// The album-open dialog's filter once archives can be opened as albums too.
+inline const QString kAlbumOrArchiveFilter = QStringLiteral(
+    "設定ﾌｧｲﾙ(*.ajv)|*.ajv|"
+    "書庫(*.zip;*.cbz;*.rar;*.cbr;*.7z;*.cb7;*.tar;*.cbt;*.tgz;*.tar.gz;*.tar.bz2;*.tar.xz)|"
+    "*.zip;*.cbz;*.rar;*.cbr;*.7z;*.cb7;*.tar;*.cbt;*.tgz;*.tar.gz;*.tar.bz2;*.tar.xz");
 inline const QString kAlbumExists =
     QStringLiteral("同じ名前のアルバムファイルがあります。\r\n上書きしますか？");
 inline const QString kLauncherExists =
@@ -51,6 +56,9 @@ struct AlbumWindow {
     std::function<void(const std::string& folder)> reloadThumbnailCache;
     std::function<void()> drawFrontCover;
     std::function<void()> showViewPage; // msiViewClick
+    // Opens a file chosen in the album-open dialog as a picture folder when it is an
+    // archive, and says so; unset, the dialog offers album files only.
+    std::function<bool(const std::string& path)> openArchive;
     QAction* msiSep1 = nullptr;
     QAction* msiFTVOpen = nullptr;
     QAction* msiAJVClose = nullptr;

@@ -9,6 +9,7 @@
 #include "contents/ThumbnailImage.h"
 #include "core/Error.h"
 #include "core/Paths.h"
+#include "loading/Archive.h"
 #include "loading/JpegDecoder.h"
 #include "loading/PictureLoader.h"
 #include "loading/ReadableFormats.h"
@@ -329,7 +330,8 @@ void TfrmFXMainForm::FormShow() {
     const QString first = options_.arguments.value(0);
     if (!first.isEmpty()) {
         try {
-            LoadAlbumFile(first);
+            if (!OpenArchive(first))
+                LoadAlbumFile(first);
         } catch (const std::exception& e) {
             Application::ReportError(e);
         }
@@ -372,14 +374,18 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
     if (!albumPath || albumPath->isEmpty())
         return;
     try {
-        if (!LoadAlbumFile(*albumPath))
+        if (OpenArchive(*albumPath)) {
+            // The archive's listing has set the caption as a folder's.
+        } else if (LoadAlbumFile(*albumPath)) {
+            setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
+                           QString::fromStdString(state_.albumTitle));
+        } else {
             return;
+        }
     } catch (const std::exception& e) {
         Application::ReportError(e);
         return;
     }
-    setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
-                   QString::fromStdString(state_.albumTitle));
     state_.page.currentPage = PageModel::kFrontCover;
     DrawFrontCover();
     UpdatePageCounter();
@@ -475,6 +481,9 @@ void TfrmFXMainForm::BuildAlbumFiles() {
     w.reloadThumbnailCache = [this](const std::string&) { contents_->LoadThumbnailCache(); };
     w.drawFrontCover = [this] { DrawFrontCover(); };
     w.showViewPage = [this] { msiViewClick(); };
+    w.openArchive = [this](const std::string& path) {
+        return OpenArchive(QString::fromStdString(path));
+    };
     w.msiSep1 = msiSep1;
     w.msiFTVOpen = msiFTVOpen;
     w.msiAJVClose = msiAJVClose;
@@ -489,6 +498,17 @@ void TfrmFXMainForm::BuildAlbumFiles() {
                        options_.dataFolder.toUtf8().toStdString()};
     albumFiles_ = std::make_unique<AlbumFileCommands>(state_, pictures_, settings_, ini_.get(),
                                                       places, w, texture, this);
+}
+
+bool TfrmFXMainForm::OpenArchive(const QString& path) {
+    const std::string archive = path.toUtf8().toStdString();
+    if (!IsArchiveFile(archive))
+        return false;
+    if (state_.albumViewingMode)
+        albumFiles_->msiAJVCloseClick();
+    contents_->OpenFolder(archive);
+    UpdatePageCounter();
+    return true;
 }
 
 bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {

@@ -65,6 +65,10 @@ public:
 
     // Reads an album file; true when album viewing mode was entered. Errors propagate.
     bool LoadAlbumFile(const QString& path);
+    // Opens an archive file as the picture folder, as choosing it in the folder tree
+    // does (leaving album viewing mode); false, and nothing done, for any other path.
+    // Errors propagate.
+    bool OpenArchive(const QString& path);
     void DrawFrontCover();
     void DrawBackCover();
     void ShowSpread();

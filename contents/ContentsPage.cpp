@@ -125,6 +125,17 @@ void ContentsPage::ftvFTreeChange() {
     // without a folder (the computer) has nothing to list.
     if (syncingTree_ || directory.empty())
         return;
+    FillFromFolder(directory);
+}
+
+void ContentsPage::OpenFolder(const std::string& directory) {
+    syncingTree_ = true;
+    ftvFTree->SetDirectory(directory);
+    syncingTree_ = false;
+    FillFromFolder(directory);
+}
+
+void ContentsPage::FillFromFolder(const std::string& directory) {
     if (!pictures_.IsEmpty())
         ResetPageList();
     failedPaths_.clear();

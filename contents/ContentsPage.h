@@ -59,6 +59,9 @@ public:
     void ResetPageList();
     // Fills the list from the folder selected in the tree (ftvFTree.OnChange).
     void ftvFTreeChange();
+    // Fills the list from a folder or an archive named outside the tree (the command
+    // line, the album-open dialog), as choosing it in the tree does; the tree follows.
+    void OpenFolder(const std::string& directory);
     void msiAddPicClick();    // AddPictures
     void msiDeletePicClick(); // the caret row
     void msiNewClick();       // clear
@@ -89,6 +92,7 @@ private:
     void ListChanged();
     void PaintFromCache(QPainter* painter, const QRect& cell, int row);
     void PaintFromFile(QPainter* painter, const QRect& cell, int row);
+    void FillFromFolder(const std::string& directory);
     void ReportArchiveListing(const PictureListing& listing);
     void ReportPaintError(const std::string& path, const QString& message);
     void RepaintThumbnails();

@@ -1,6 +1,8 @@
 #include "view/Navigator.h"
 
+#include "loading/Archive.h"
 #include "resources/Cursors.h"
+#include "ui/Dialogs.h"
 
 #include <QPainter>
 
@@ -83,7 +85,13 @@ void Navigator::OpenInViewer(const std::string& fileName) {
     // A blank slot has no picture to open.
     if (fileName.empty())
         return;
-    const QString picture = QString::fromStdString(state_.pictureFolder + fileName);
+    const std::string path = state_.pictureFolder + fileName;
+    // Pictures are never extracted from an archive, so there is no file to hand over.
+    if (SplitArchiveMember(path)) {
+        AppDialogs().Warning(QStringLiteral("書庫の中の画像は外部ビューアで開けません。"));
+        return;
+    }
+    const QString picture = QString::fromStdString(path);
     if (!viewer_.isEmpty() && services_.programExists && services_.programExists(viewer_)) {
         if (services_.startViewer)
             services_.startViewer(viewer_, picture);
