@@ -26,6 +26,8 @@
 #include "view/PageImage.h"
 #include "view/SettingsFile.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -34,13 +36,17 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QScreen>
 #include <QSoundEffect>
 #include <QStatusBar>
+#include <QTextEdit>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -74,6 +80,12 @@ TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
     formats_ = std::make_unique<ReadableFormats>();
     BuildViewModules();
     ConnectCommands();
+    // Keyboard preview: the window sees Space and Backspace before whatever control has
+    // the focus (a toolbar or status-bar button would take Space as its own click).
+    qApp->installEventFilter(this);
+    // The book follows every change of the client area: window resizes, toolbars and the
+    // status bar shown or hidden, toolbars docked or floated.
+    pnlBase->installEventFilter(this);
 }
 
 TfrmFXMainForm::~TfrmFXMainForm() = default;
@@ -318,6 +330,21 @@ void TfrmFXMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TfrmFXMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // A minimised full-screen window comes back as it was: borderless and maximised,
+    // whoever restores it (the desktop, or a second start).
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    if ((change->oldState() & Qt::WindowMinimized) && !isMinimized() && msiAllDisp->isChecked() &&
+        !isMaximized())
+        QTimer::singleShot(0, this, [this] {
+            if (msiAllDisp->isChecked() && !isMinimized())
+                showMaximized();
+        });
+}
+
 void TfrmFXMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
@@ -367,25 +394,28 @@ void TfrmFXMainForm::RestoreFullScreen() {
 }
 
 void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
-    if (isMinimized())
-        showNormal();
+    if (isMinimized()) {
+        if (msiAllDisp->isChecked())
+            showMaximized();
+        else
+            showNormal();
+    }
     raise();
     activateWindow();
     if (!albumPath || albumPath->isEmpty())
         return;
+    bool loaded = false;
     try {
-        if (OpenArchive(*albumPath)) {
-            // The archive's listing has set the caption as a folder's.
-        } else if (LoadAlbumFile(*albumPath)) {
-            setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
-                           QString::fromStdString(state_.albumTitle));
-        } else {
-            return;
-        }
+        // An archive's listing sets the caption as a folder's does.
+        loaded = !OpenArchive(*albumPath) && LoadAlbumFile(*albumPath);
     } catch (const std::exception& e) {
         Application::ReportError(e);
-        return;
     }
+    if (loaded)
+        setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
+                       QString::fromStdString(state_.albumTitle));
+    // Also after a failure: the list may be another one now (an album whose folder line
+    // is empty leaves an empty list), and no spread of the old list may stay over it.
     state_.page.currentPage = PageModel::kFrontCover;
     DrawFrontCover();
     UpdatePageCounter();
@@ -511,11 +541,19 @@ bool TfrmFXMainForm::OpenArchive(const QString& path) {
     return true;
 }
 
+// The grid shows the list as it is after a load, whichever way the load ended: a reader
+// that failed half-way may have replaced the rows already.
+struct TfrmFXMainForm::ListRefresh {
+    TfrmFXMainForm& form;
+    ~ListRefresh() {
+        form.contents_->stgPageList->Model().Refresh();
+        form.UpdatePageCounter();
+    }
+};
+
 bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {
-    const AlbumReadOutcome outcome = albumFiles_->LoadAlbumFile(path.toUtf8().toStdString());
-    contents_->stgPageList->Model().Refresh();
-    UpdatePageCounter();
-    return outcome == AlbumReadOutcome::Loaded;
+    const ListRefresh refresh{*this};
+    return albumFiles_->LoadAlbumFile(path.toUtf8().toStdString()) == AlbumReadOutcome::Loaded;
 }
 
 void TfrmFXMainForm::LayoutOpenBook() {
@@ -536,35 +574,88 @@ void TfrmFXMainForm::TileTexture() {
 
 void TfrmFXMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    // The client area's own resize event lays the book out (see eventFilter).
+}
+
+void TfrmFXMainForm::PlaceBaseImages() {
     imgBase->setGeometry(pnlBase->rect());
     imgBaseTexture->setGeometry(0, pnlBase->height() - 37, 37, 37);
     imgBaseTexture->raise();
-    FormResize();
 }
 
 void TfrmFXMainForm::FormResize() {
-    imgBase->setGeometry(pnlBase->rect());
+    PlaceBaseImages();
     book_->FormResize(texture_);
 }
 
-void TfrmFXMainForm::keyPressEvent(QKeyEvent* event) {
-    if (!keyPreview_ || ntbBase->currentIndex() != 0) {
-        QMainWindow::keyPressEvent(event);
-        return;
+void TfrmFXMainForm::RelayOutNow() {
+    // Hiding a bar only asks for a new layout later; FormResize would read the old size.
+    relayingOut_ = true;
+    if (layout())
+        layout()->activate();
+    relayingOut_ = false;
+    FormResize();
+}
+
+bool TfrmFXMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pnlBase && event->type() == QEvent::Resize) {
+        if (!relayingOut_ && book_)
+            FormResize();
+        return false;
     }
-    if (event->key() == Qt::Key_Space)
-        nav_->TurnForward();
-    else if (event->key() == Qt::Key_Backspace)
-        nav_->TurnBack();
-    else
+    if (event->type() == QEvent::KeyPress && PreviewsKeysOf(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        return FormKeyDown(key->key(), key->modifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Keys typed into a text field stay the field's, so the search text can hold a space
+// and Backspace edits it; a comment being typed in the grid is text too.
+bool TfrmFXMainForm::PreviewsKeysOf(QObject* receiver) const {
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget || widget->window() != this)
+        return false;
+    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSpinBox*>(widget) ||
+        qobject_cast<QTextEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget))
+        return false;
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractItemView*>(w))
+            return false;
+    }
+    return true;
+}
+
+void TfrmFXMainForm::keyPressEvent(QKeyEvent* event) {
+    if (!FormKeyDown(event->key(), event->modifiers()))
         QMainWindow::keyPressEvent(event);
+}
+
+bool TfrmFXMainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (!keyPreview_ || ntbBase->currentIndex() != 0 || modifiers != Qt::NoModifier)
+        return false;
+    if (key == Qt::Key_Space) {
+        nav_->TurnForward();
+        return true;
+    }
+    if (key == Qt::Key_Backspace) {
+        nav_->TurnBack();
+        return true;
+    }
+    return false;
 }
 
 void TfrmFXMainForm::UpdatePageCounter() {
     stbPanel0->setText(QString::fromStdString(state_.page.CounterText(RowCount())));
 }
 
+void TfrmFXMainForm::CommitTypedComment() {
+    if (contents_)
+        contents_->stgPageList->CommitEdit();
+}
+
 void TfrmFXMainForm::msiViewClick() {
+    CommitTypedComment(); // the spreads print the comments
     ntbBase->setCurrentIndex(0);
     const int row = contents_ ? contents_->CaretPicture() : 0;
     if (row > 0 && state_.activeView == 1) {
@@ -612,14 +703,19 @@ void TfrmFXMainForm::msiContentsClick() {
 
 void TfrmFXMainForm::msiFTVOpenClick() {
     // The item's mark has already flipped when it is triggered from the menu.
-    const bool open = !contents_->pnlDirSelect->isVisible();
+    // Asked of the panel itself: on the View page no part of the contents page is visible.
+    const bool open = contents_->pnlDirSelect->isHidden();
     contents_->SetFolderPanelVisible(open);
     msiFTVOpen->setChecked(open);
 }
 
 TfrmOptionDlg& TfrmFXMainForm::OptionDialog() {
-    if (!optionDlg_)
+    if (!optionDlg_) {
         optionDlg_ = std::make_unique<TfrmOptionDlg>(settings_, state_, texture_, this);
+        // The cover picture may be of any format a plug-in reads.
+        optionDlg_->SetPictureFilter(
+            [this] { return QString::fromStdString(formats_->DialogFilter()); });
+    }
     return *optionDlg_;
 }
 
@@ -644,11 +740,14 @@ void TfrmFXMainForm::ConnectCommands() {
     };
     // Album files.
     both(msiAJVOpen, bars_->spbOpen, [this] {
+        const ListRefresh refresh{*this};
         albumFiles_->msiAJVOpenClick();
-        contents_->stgPageList->Model().Refresh();
     });
     both(msiAJVClose, bars_->spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
-    both(msiAJVSave, bars_->spbSave, [this] { albumFiles_->msiMkAJVClick(); });
+    both(msiAJVSave, bars_->spbSave, [this] {
+        CommitTypedComment();
+        albumFiles_->msiMkAJVClick();
+    });
     on(bars_->spbViewFolder, [this] { albumFiles_->spbViewFolderClick(); });
     on(bars_->spbWriteTitle, [this] { albumFiles_->spbWriteTitleClick(); });
     // Contents.
@@ -706,6 +805,7 @@ void TfrmFXMainForm::spdSearchClick() {
 }
 
 void TfrmFXMainForm::Search(bool forward) {
+    CommitTypedComment();
     if (!state_.page.IsSpreadOpen())
         return;
     const int row = FindCommentRow(pictures_, state_.page.currentPage, edtSearch->text(),
@@ -743,8 +843,10 @@ void TfrmFXMainForm::msiAllDispClick(bool senderChecked) {
     const bool entering = !senderChecked;
     if (entering) {
         state_.bookScale = 1.0;
-        WindowBounds b{geometry().left(), geometry().top(), geometry().width(),
-                       geometry().height()};
+        // A maximised window keeps its own bounds in the normal geometry; those are the
+        // ones to come back to.
+        const QRect g = isMaximized() ? normalGeometry() : geometry();
+        WindowBounds b{g.left(), g.top(), g.width(), g.height()};
         if (!keepPosSize_)
             WritePosSize(*ini_, b);
         setWindowFlag(Qt::FramelessWindowHint, true);
@@ -752,6 +854,7 @@ void TfrmFXMainForm::msiAllDispClick(bool senderChecked) {
         SetFullScreenChecks(true);
     } else {
         state_.bookScale = 0.94;
+        SetFullScreenChecks(false); // before the state changes, see changeEvent
         setWindowFlag(Qt::FramelessWindowHint, false);
         showNormal();
         QRect s = QGuiApplication::primaryScreen()->geometry();
@@ -763,29 +866,31 @@ void TfrmFXMainForm::msiAllDispClick(bool senderChecked) {
 
 void TfrmFXMainForm::msiHideAllToolBarClick() {
     bars_->ToggleAll();
-    FormResize();
+    RelayOutNow();
 }
 
 void TfrmFXMainForm::msiHideAlbumFileBarClick() {
     bars_->ToggleAlbumFileBar();
-    FormResize();
+    RelayOutNow();
 }
 
 void TfrmFXMainForm::msiHideBasicBarClick() {
     bars_->ToggleBasicBar();
-    FormResize();
+    RelayOutNow();
 }
 
 void TfrmFXMainForm::msiHideAlbumConfBarClick() {
     bars_->ToggleAlbumConfBar();
-    FormResize();
+    RelayOutNow();
 }
 
 void TfrmFXMainForm::msiHideStatusBarClick() {
-    // The item's mark has flipped already when it is triggered from the menu.
+    // The item's mark has flipped already when it is triggered from the menu. Hidden,
+    // the whole status bar goes: a 1-pixel panel would still keep the bar's own margins.
     const bool hide = msiHideStatusBar->isChecked();
     pnlStatus->setFixedHeight(hide ? 1 : 27);
-    FormResize();
+    statusBar()->setVisible(!hide);
+    RelayOutNow();
 }
 
 void TfrmFXMainForm::msiViewHelpClick() {

@@ -151,8 +151,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     void FormResize();
+    // FormKeyDown: Space and Backspace turn the pages on the View page. True when the
+    // key was taken.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The toggles change the client area; the book is laid out again at once, with the
+    // new size.
+    void RelayOutNow();
 
     MainFormOptions options_;
     Settings settings_;
@@ -163,6 +171,7 @@ protected:
     bool shown_ = false;
     bool keyPreview_ = true;
     bool keepPosSize_ = false;
+    bool relayingOut_ = false;
     std::unique_ptr<TSPIBitmap> spiBitmap_;
     std::unique_ptr<TSPIs> spis_;
     std::unique_ptr<ReadableFormats> formats_;
@@ -176,6 +185,7 @@ protected:
     std::unique_ptr<TfrmRename> renameDlg_;
 
 private:
+    struct ListRefresh;
     void BuildMenus();
     void BuildPopupMenus();
     void BuildToolbars();
@@ -189,6 +199,9 @@ private:
     void SearchPlugIns();
     void ConnectCommands();
     void Search(bool forward);
+    bool PreviewsKeysOf(QObject* receiver) const;
+    void PlaceBaseImages();
+    void CommitTypedComment();
 };
 
 } // namespace folivex

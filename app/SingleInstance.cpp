@@ -96,18 +96,39 @@ void SingleInstance::OnNewConnection() {
             std::optional<QString> path;
             if (!TryDecodeRequest(socket, &path))
                 return;
-            // Answer even when the handler reports an error: the second start must end.
-            struct Answer {
-                QLocalSocket* s;
-                ~Answer() {
-                    s->write(&kReply, 1);
-                    s->flush();
-                    s->disconnectFromServer();
-                }
-            } answer{socket};
-            if (handler_)
-                handler_(path);
+            if (held_)
+                pending_.push_back({socket, path});
+            else
+                Deliver(socket, path);
         });
+    }
+}
+
+void SingleInstance::Deliver(QLocalSocket* socket, const std::optional<QString>& path) {
+    // Answer even when the handler reports an error: the second start must end. The
+    // handler may run an event loop (a message box) in which a second start that gave
+    // up goes away, so the socket is looked at again afterwards.
+    struct Answer {
+        QPointer<QLocalSocket> s;
+        ~Answer() {
+            if (!s)
+                return;
+            s->write(&kReply, 1);
+            s->flush();
+            s->disconnectFromServer();
+        }
+    } answer{socket};
+    if (handler_)
+        handler_(path);
+}
+
+void SingleInstance::Release() {
+    held_ = false;
+    std::vector<Pending> waiting;
+    waiting.swap(pending_);
+    for (const Pending& p : waiting) {
+        if (p.socket) // a second start that gave up is skipped
+            Deliver(p.socket, p.path);
     }
 }
 

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace folivex {
 
@@ -38,6 +41,12 @@ public:
     bool TryLock();
     void Listen(Handler handler);
 
+    // While held, requests that arrive wait, and so do their second starts, until
+    // Release() hands them to the handler in their order. The running instance holds
+    // them until its window and the commands an album needs exist.
+    void Hold() { held_ = true; }
+    void Release();
+
     // Second start: forwards the argument when there is exactly one, otherwise asks
     // only for the window to come forward, and waits for the running instance to
     // finish. Returns false when no running instance answered (nothing is reported).
@@ -46,12 +55,19 @@ public:
     QString ServerPath() const;
 
 private:
+    struct Pending {
+        QPointer<QLocalSocket> socket;
+        std::optional<QString> path;
+    };
     void OnNewConnection();
+    void Deliver(QLocalSocket* socket, const std::optional<QString>& path);
 
     QString folder_;
     std::unique_ptr<QLockFile> lock_;
     std::unique_ptr<QLocalServer> server_;
     Handler handler_;
+    bool held_ = false;
+    std::vector<Pending> pending_;
 };
 
 } // namespace folivex

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <cstring>
 
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     }
     Application app(argc, argv);
     TfrmFXMainForm* form = nullptr;
+    // Second starts may connect from now on, but their albums wait until the window, the
+    // contents page and the album commands exist and the start-up boxes are answered.
+    instance.Hold();
     instance.Listen([&form](const std::optional<QString>& path) {
         if (form)
             form->ReceiveForwarded(path);
@@ -50,14 +54,15 @@ int main(int argc, char** argv) {
     TfrmFXMainForm main(options);
     form = &main;
     dialogs.SetParent(&main);
+    CloseOnQuitSignals(&main);
     try {
         main.FormCreate();
     } catch (const std::exception& e) {
         Application::ReportError(e);
     }
-    CloseOnQuitSignals(&main);
     main.show();
     main.RestoreFullScreen();
+    QTimer::singleShot(0, &main, [&instance] { instance.Release(); });
     const int rc = app.exec();
     form = nullptr;
     return rc;

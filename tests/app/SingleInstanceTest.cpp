@@ -23,8 +23,8 @@ protected:
         }
     }
 
-    void StartFirst() {
-        first_.start(kProbe, {dir_.path(), QStringLiteral("first"), out_});
+    void StartFirst(const QString& mode = QStringLiteral("first")) {
+        first_.start(kProbe, {dir_.path(), mode, out_});
         ASSERT_TRUE(first_.waitForReadyRead(10000)) << "first instance did not start";
         ASSERT_EQ(first_.readLine().trimmed(), QByteArray("ready"));
     }
@@ -57,6 +57,16 @@ TEST_F(SingleInstanceProcesses, SecondStartForwardsItsOneArgumentAndEnds) {
     EXPECT_EQ(RunSecond({album}), 0);
     // The second start ends only after the running instance has handled the album.
     EXPECT_EQ(Received(), QStringList{album});
+}
+
+// The running instance holds what arrives until its window can take an album; the
+// second start waits for it meanwhile instead of being answered early or dropped.
+TEST_F(SingleInstanceProcesses, HeldRequestsArriveAfterTheReleaseAndTheSecondStartWaits) {
+    StartFirst(QStringLiteral("held"));
+    EXPECT_EQ(RunSecond({QStringLiteral("early.ajv")}), 0);
+    EXPECT_EQ(Received(), (QStringList{QStringLiteral("<released>"), QStringLiteral("early.ajv")}));
+    EXPECT_EQ(RunSecond({QStringLiteral("later.ajv")}), 0);
+    EXPECT_EQ(Received().back(), QStringLiteral("later.ajv"));
 }
 
 TEST_F(SingleInstanceProcesses, NoneOrTwoArgumentsOnlyRaiseTheRunningWindow) {

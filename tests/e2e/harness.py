@@ -155,7 +155,7 @@ class Screen:
 
     # Input, all of it through the X server's test extension.
     def click(self, x, y, button=1, repeat=1):
-        self.xdotool("mousemove", "--sync", str(x), str(y))
+        self.xdotool("mousemove", str(x), str(y))
         time.sleep(0.05)
         self.xdotool("click", "--repeat", str(repeat), "--delay", "60", str(button))
 
@@ -163,7 +163,7 @@ class Screen:
         self.click(x, y, repeat=2)
 
     def move(self, x, y):
-        self.xdotool("mousemove", "--sync", str(x), str(y))
+        self.xdotool("mousemove", str(x), str(y))
 
     def key(self, *keys):
         self.xdotool("key", "--delay", "40", *keys)

@@ -1,11 +1,14 @@
 // instance_probe FOLDER first OUTFILE  -- runs as the running instance; every forwarded
 //                                         request is appended to OUTFILE; "quit" ends it.
+// instance_probe FOLDER held OUTFILE   -- the same, but requests are held for a second;
+//                                         "<released>" is written when they are let go.
 // instance_probe FOLDER second ARGS... -- a second start: forwards and exits 0, or exits
 //                                         3 when it found no running instance's lock.
 #include "app/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -15,7 +18,7 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QByteArray mode = argv[2];
     folivex::SingleInstance instance(folder);
-    if (mode == "first") {
+    if (mode == "first" || mode == "held") {
         if (!instance.TryLock())
             return 4;
         QCoreApplication app(argc, argv);
@@ -28,6 +31,16 @@ int main(int argc, char** argv) {
             if (path == QStringLiteral("quit"))
                 QCoreApplication::quit();
         });
+        if (mode == "held") {
+            instance.Hold();
+            QTimer::singleShot(1000, [&] {
+                QFile f(out);
+                f.open(QIODevice::Append);
+                f.write("<released>\n");
+                f.close();
+                instance.Release();
+            });
+        }
         std::printf("ready\n");
         std::fflush(stdout);
         return app.exec();
