@@ -524,7 +524,8 @@ void TfrmFXMainForm::BuildAlbumFiles() {
                                   imgBaseTexture->setPixmap(QPixmap::fromImage(texture_));
                                   TileTexture();
                               }};
-    AlbumPlaces places{QCoreApplication::applicationFilePath().toUtf8().toStdString(),
+    // An installed program's launchers start the command link, which survives updates.
+    AlbumPlaces places{LauncherProgramFor(QCoreApplication::applicationFilePath().toStdString()),
                        options_.dataFolder.toUtf8().toStdString()};
     albumFiles_ = std::make_unique<AlbumFileCommands>(state_, pictures_, settings_, ini_.get(),
                                                       places, w, texture, this);

@@ -24,7 +24,8 @@ std::string WithTrailingSlash(std::string_view folder) {
 
 std::string DataFolderFor(std::string_view programFolder) {
     std::string program = WithTrailingSlash(programFolder);
-    if (::access(program.c_str(), W_OK) == 0)
+    const bool installed = FileExists(program + std::string(kInstalledMarker));
+    if (!installed && ::access(program.c_str(), W_OK) == 0)
         return program;
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
@@ -36,6 +37,17 @@ std::string DataFolderFor(std::string_view programFolder) {
     std::string folder = WithTrailingSlash(base) + "folivex/";
     EnsureFolder(folder);
     return folder;
+}
+
+std::string LauncherProgramFor(std::string_view executable) {
+    namespace fs = std::filesystem;
+    const fs::path exe(executable);
+    // PREFIX/lib/folivex/folivex -> PREFIX/bin/folivex
+    const fs::path command = exe.parent_path().parent_path().parent_path() / "bin" / "folivex";
+    std::error_code ec;
+    if (fs::is_symlink(command, ec) && fs::equivalent(command, exe, ec) && !ec)
+        return command.string();
+    return std::string(executable);
 }
 
 void EnsureFolder(const std::string& folder) {

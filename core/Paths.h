@@ -13,10 +13,20 @@ std::string FolderOfPath(std::string_view path);
 // Appends "/" unless the folder already ends with one.
 std::string WithTrailingSlash(std::string_view folder);
 
+// The file that `cmake --install` and the package put into the program folder. Such a
+// folder belongs to the system even when the user (root) could write into it, so it is
+// never used as the data folder.
+inline constexpr std::string_view kInstalledMarker = "INSTALLED";
+
 // Where "Folmo.INI", "AJVs/" and "Cache/" live: the program folder when it is writable
-// (a portable install), else $XDG_CONFIG_HOME/folivex/ (default ~/.config/folivex/).
-// Always ends with "/".
+// and not an installed one (a portable install), else $XDG_CONFIG_HOME/folivex/ (default
+// ~/.config/folivex/). Always ends with "/".
 std::string DataFolderFor(std::string_view programFolder);
+
+// The program an album launcher starts: the installed command PREFIX/bin/folivex when
+// `executable` is PREFIX/lib/folivex/folivex reached through that link (so a launcher
+// keeps working when the program folder moves in an update), else the executable itself.
+std::string LauncherProgramFor(std::string_view executable);
 
 // Creates a folder (and its parents); an existing folder is fine, failure is not reported.
 void EnsureFolder(const std::string& folder);

@@ -1,6 +1,7 @@
 // Program entry: either hands the argument to the running instance and ends, or becomes
 // the running instance and shows the main window.
 #include "app/Application.h"
+#include "app/FormatsReport.h"
 #include "app/MainForm.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <cstring>
+#include <iostream>
 
 namespace {
 
@@ -27,6 +29,12 @@ QStringList ArgumentsOf(int argc, char** argv) {
 int main(int argc, char** argv) {
     using namespace folivex;
     const QStringList args = ArgumentsOf(argc, argv);
+    if (args == QStringList{QString::fromLatin1(kFormatsOption)}) {
+        QCoreApplication core(argc, argv);
+        ReportReadableFormats(QCoreApplication::applicationDirPath().toStdString() + "/",
+                              std::cout);
+        return 0;
+    }
     SingleInstance instance(SingleInstance::DefaultRuntimeFolder());
     if (!instance.TryLock()) {
         // A second start needs no window: only the socket to the running instance.

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 using namespace folivex;
 
@@ -24,4 +25,49 @@ TEST(DataFolder, IsTheProgramFolderWhenWritableElseTheConfigFolder) {
     EXPECT_TRUE(std::filesystem::is_directory(dir + "/cfg/folivex"));
     ::unsetenv("XDG_CONFIG_HOME");
     std::filesystem::remove_all(dir);
+}
+
+TEST(DataFolder, AnInstalledProgramFolderIsNeverTheDataFolderEvenWhenWritable) {
+    char tmpl[] = "/tmp/folivex-data-XXXXXX";
+    const std::string dir = ::mkdtemp(tmpl);
+    const std::string program = dir + "/lib/folivex/";
+    std::filesystem::create_directories(program);
+    { std::ofstream(program + std::string(kInstalledMarker)) << "installed\n"; }
+    ::setenv("XDG_CONFIG_HOME", (dir + "/cfg").c_str(), 1);
+    EXPECT_EQ(DataFolderFor(program), dir + "/cfg/folivex/");
+    ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(LauncherProgram, IsTheInstalledCommandOnlyWhenItLeadsToThisExecutable) {
+    namespace fs = std::filesystem;
+    char tmpl[] = "/tmp/folivex-prefix-XXXXXX";
+    const fs::path prefix = ::mkdtemp(tmpl);
+    const fs::path exe = prefix / "lib/folivex/folivex";
+    fs::create_directories(exe.parent_path());
+    fs::create_directories(prefix / "bin");
+    { std::ofstream(exe) << "#!/bin/sh\n"; }
+    const fs::path other = prefix / "lib/folivex/other";
+    { std::ofstream(other) << "#!/bin/sh\n"; }
+
+    struct Case {
+        const char* what;
+        fs::path linkTarget; // empty: no link
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"no command link: the executable itself", {}, exe},
+        {"the link leads here: the command", "../lib/folivex/folivex", prefix / "bin/folivex"},
+        {"the link leads elsewhere: the executable", "../lib/folivex/other", exe},
+    };
+    for (const Case& c : cases) {
+        fs::remove(prefix / "bin/folivex");
+        if (!c.linkTarget.empty())
+            fs::create_symlink(c.linkTarget, prefix / "bin/folivex");
+        EXPECT_EQ(LauncherProgramFor(exe.string()), c.expected.string()) << c.what;
+    }
+    // A build tree's executable has no PREFIX/bin above it.
+    EXPECT_EQ(LauncherProgramFor("/folivex"), "/folivex");
+    EXPECT_EQ(LauncherProgramFor("folivex"), "folivex");
+    fs::remove_all(prefix);
 }
