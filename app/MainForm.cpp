@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "contents/ContentsPage.h"
 #include "contents/FolderTreeView.h"
+#include "contents/OpenTarget.h"
 #include "contents/PageListGrid.h"
 #include "contents/Search.h"
 #include "contents/ThumbnailImage.h"
@@ -355,17 +356,9 @@ void TfrmFXMainForm::showEvent(QShowEvent* event) {
 
 void TfrmFXMainForm::FormShow() {
     const QString first = options_.arguments.value(0);
-    if (!first.isEmpty()) {
-        try {
-            if (!OpenArchive(first))
-                LoadAlbumFile(first);
-        } catch (const std::exception& e) {
-            Application::ReportError(e);
-        }
-        DrawFrontCover();
-    } else {
+    // A refused argument leaves the start as it is without one.
+    if (first.isEmpty() || OpenArgument(first) == OpenedAs::Refused)
         contents_->ftvFTree->SetDirectory(state_.pictureFolder);
-    }
     stbPanel1->setText(QString::fromStdString(state_.pictureFolder));
     scbStatus->show();
     edtSearch->hide();
@@ -404,21 +397,46 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
     activateWindow();
     if (!albumPath || albumPath->isEmpty())
         return;
-    bool loaded = false;
+    if (OpenArgument(*albumPath) == OpenedAs::AlbumFile)
+        setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
+                       QString::fromStdString(state_.albumTitle));
+}
+
+TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
+    const std::string name = path.toUtf8().toStdString();
+    const OpenTarget target = ClassifyOpenPath(name, formats_->FileExtPatterns());
+    if (target.kind == OpenTargetKind::Unopenable) {
+        // The running album stays as it was.
+        AppDialogs().Warning(QString::fromStdString(FormatMessage(msg::kNotOpenable, name)));
+        return OpenedAs::Refused;
+    }
+    OpenedAs opened = OpenedAs::Nothing;
     try {
-        // An archive's listing sets the caption as a folder's does.
-        loaded = !OpenArchive(*albumPath) && LoadAlbumFile(*albumPath);
+        if (target.kind == OpenTargetKind::AlbumFile)
+            opened = LoadAlbumFile(path) ? OpenedAs::AlbumFile : OpenedAs::Nothing;
+        else
+            opened = OpenListing(target.kind == OpenTargetKind::Archive ? name : target.folder);
     } catch (const std::exception& e) {
         Application::ReportError(e);
     }
-    if (loaded)
-        setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
-                       QString::fromStdString(state_.albumTitle));
     // Also after a failure: the list may be another one now (an album whose folder line
     // is empty leaves an empty list), and no spread of the old list may stay over it.
-    state_.page.currentPage = PageModel::kFrontCover;
-    DrawFrontCover();
-    UpdatePageCounter();
+    const int row = target.fileName.empty() ? 0 : RowOfFile(target.fileName);
+    if (row > 0) {
+        nav_->JumpToPage(row);
+    } else {
+        state_.page.currentPage = PageModel::kFrontCover;
+        DrawFrontCover();
+        UpdatePageCounter();
+    }
+    return opened;
+}
+
+int TfrmFXMainForm::RowOfFile(const std::string& fileName) const {
+    for (int row = 1; row < pictures_.RowCount(); ++row)
+        if (pictures_.FileName(row) == fileName)
+            return row;
+    return 0;
 }
 
 void TfrmFXMainForm::BuildViewModules() {
@@ -531,17 +549,6 @@ void TfrmFXMainForm::BuildAlbumFiles() {
                                                       places, w, texture, this);
 }
 
-bool TfrmFXMainForm::OpenArchive(const QString& path) {
-    const std::string archive = path.toUtf8().toStdString();
-    if (!IsArchiveFile(archive))
-        return false;
-    if (state_.albumViewingMode)
-        albumFiles_->msiAJVCloseClick();
-    contents_->OpenFolder(archive);
-    UpdatePageCounter();
-    return true;
-}
-
 // The grid shows the list as it is after a load, whichever way the load ended: a reader
 // that failed half-way may have replaced the rows already.
 struct TfrmFXMainForm::ListRefresh {
@@ -551,6 +558,22 @@ struct TfrmFXMainForm::ListRefresh {
         form.UpdatePageCounter();
     }
 };
+
+bool TfrmFXMainForm::OpenArchive(const QString& path) {
+    const std::string archive = path.toUtf8().toStdString();
+    if (!IsArchiveFile(archive))
+        return false;
+    OpenListing(archive);
+    return true;
+}
+
+TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenListing(const std::string& folder) {
+    if (state_.albumViewingMode)
+        albumFiles_->msiAJVCloseClick();
+    const ListRefresh refresh{*this};
+    contents_->OpenFolder(folder);
+    return OpenedAs::Listing;
+}
 
 bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {
     const ListRefresh refresh{*this};

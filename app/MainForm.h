@@ -69,6 +69,11 @@ public:
     // does (leaving album viewing mode); false, and nothing done, for any other path.
     // Errors propagate.
     bool OpenArchive(const QString& path);
+    // What a command-line or forwarded path opened.
+    enum class OpenedAs { Refused, Nothing, AlbumFile, Listing };
+    // An album file, an archive, a folder, or a picture's folder at that picture's
+    // spread; anything else gets a warning and changes nothing.
+    OpenedAs OpenArgument(const QString& path);
     void DrawFrontCover();
     void DrawBackCover();
     void ShowSpread();
@@ -186,6 +191,8 @@ protected:
 
 private:
     struct ListRefresh;
+    OpenedAs OpenListing(const std::string& folder);
+    int RowOfFile(const std::string& fileName) const; // 0: not listed
     void BuildMenus();
     void BuildPopupMenus();
     void BuildToolbars();

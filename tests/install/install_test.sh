@@ -89,7 +89,8 @@ update-mime-database "$work/mime" || fail "update-mime-database rejects the MIME
 grep -q '^application/x-folivex-album:\*\.ajv$' "$work/mime/globs" ||
     fail "*.ajv does not map to application/x-folivex-album"
 mimetypes=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n')
-for type in application/x-folivex-album inode/directory image/jpeg image/bmp \
+for type in application/x-folivex-album inode/directory image/jpeg image/bmp image/png image/heic \
+    application/vnd.comicbook+zip \
     image/x-portable-pixmap; do
     grep -qxF "$type" <<<"$mimetypes" || fail "the launcher does not declare $type"
 done

@@ -1,0 +1,31 @@
+// What a path given on the command line or forwarded from a second start opens: an album
+// file, an archive or a folder of pictures, or one picture (its folder, at its spread).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace folivex {
+
+namespace msg {
+inline constexpr std::string_view kNotOpenable =
+    "%s はアルバムファイル、フォルダ、画像ファイルのいずれでもないので開けません";
+} // namespace msg
+
+enum class OpenTargetKind { AlbumFile, Archive, Folder, Picture, Unopenable };
+
+struct OpenTarget {
+    OpenTargetKind kind = OpenTargetKind::Unopenable;
+    std::string folder;   // Folder and Picture: the folder to list
+    std::string fileName; // Picture: its name within the folder
+};
+
+// By what the path is on disk: "*.ajv" is an album file whether it exists or not (its
+// reader reports a missing file as it always has); an archive, a folder, or a regular
+// file matching one of `picturePatterns` ("*.png" ...) in any letter case. Anything else,
+// a missing path included, is Unopenable.
+OpenTarget ClassifyOpenPath(const std::string& path,
+                            const std::vector<std::string>& picturePatterns);
+
+} // namespace folivex
