@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "resources/Icons.h"
 #include "ui/Dialogs.h"
 
 #include <QFont>
@@ -8,6 +9,9 @@ namespace folivex {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Folivex"));
+    // The launcher's name, so a desktop matches the windows to it (and to its icon).
+    setDesktopFileName(QStringLiteral("org.folivex.Folivex"));
+    setWindowIcon(ProgramIcon());
     // No display name: Qt would append it to every caption, and the captions are the
     // program's own texts exactly ("Folivex - TITLE", "警告", ...).
     // The Windows edition's Japanese fonts, mapped to the IPA fonts of the desktop.

@@ -20,6 +20,7 @@
 #include "options/OptionValues.h"
 #include "options/Rename.h"
 #include "resources/DefaultTexture.h"
+#include "resources/Icons.h"
 #include "toolbars/MainToolbars.h"
 #include "ui/Dialogs.h"
 #include "view/BookView.h"
@@ -928,7 +929,7 @@ void TfrmFXMainForm::msiVersionClick() {
     dlg.setWindowTitle(QStringLiteral("バージョン情報"));
     auto* layout = new QVBoxLayout(&dlg);
     auto* icon = new QLabel(&dlg);
-    icon->setPixmap(QPixmap::fromImage(DefaultTexture()));
+    icon->setPixmap(ProgramIcon().pixmap(64, 64));
     auto* name = new QLabel(QStringLiteral("Folivex"), &dlg);
     QFont big = name->font();
     big.setPointSize(big.pointSize() + 6);

@@ -1,5 +1,7 @@
 #include "toolbars/MainToolbars.h"
 
+#include "resources/Icons.h"
+
 #include <QActionGroup>
 #include <QMainWindow>
 
@@ -7,9 +9,17 @@ namespace folivex {
 
 namespace {
 
-// A speed button: the hint is its tool-tip and status text, the short text its label.
-QAction* AddButton(QToolBar* bar, const char* hint, const char* text = nullptr) {
-    QAction* a = bar->addAction(QString::fromUtf8(text ? text : hint));
+// How a speed button looks: its glyph (a theme name, possibly none, and the program's
+// own drawing), its hint (tool-tip and status text) and its short text (the action's
+// text, which a bar shows only when it is set to show texts).
+struct Glyph {
+    const char* themeName;
+    const char* ownName;
+};
+
+QAction* AddButton(QToolBar* bar, Glyph glyph, const char* hint, const char* text = nullptr) {
+    QAction* a = bar->addAction(ToolbarIcon(glyph.themeName, glyph.ownName),
+                                QString::fromUtf8(text ? text : hint));
     a->setToolTip(QString::fromUtf8(hint));
     a->setStatusTip(QString::fromUtf8(hint));
     return a;
@@ -27,6 +37,8 @@ void Exclusive(QObject* owner, std::initializer_list<QAction*> actions) {
 QToolBar* AddBar(QMainWindow* window, const char* title, const char* name) {
     QToolBar* bar = window->addToolBar(QString::fromUtf8(title));
     bar->setObjectName(QString::fromUtf8(name));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setIconSize(QSize(20, 20));
     return bar;
 }
 
@@ -44,43 +56,47 @@ MainToolbars::MainToolbars(QMainWindow* window, ToolbarMenuItems items)
 
 void MainToolbars::BuildAlbumFileBar(QMainWindow* window) {
     tlbAlbumFileBar = AddBar(window, "ｱﾙﾊﾞﾑﾌｧｲﾙ", "tlbAlbumFileBar");
-    spbOpen = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを開く", "開く");
-    spbClose = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙを閉じる", "閉じる");
+    spbOpen =
+        AddButton(tlbAlbumFileBar, {"document-open", "album-open"}, "ｱﾙﾊﾞﾑﾌｧｲﾙを開く", "開く");
+    spbClose = AddButton(tlbAlbumFileBar, {"", "album-close"}, "ｱﾙﾊﾞﾑﾌｧｲﾙを閉じる", "閉じる");
     spbClose->setEnabled(false);
-    spbViewFolder = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙﾌｫﾙﾀﾞの参照", "参照");
+    spbViewFolder =
+        AddButton(tlbAlbumFileBar, {"", "album-folder"}, "ｱﾙﾊﾞﾑﾌｧｲﾙﾌｫﾙﾀﾞの参照", "参照");
     tlbAlbumFileBar->addSeparator();
-    spbSave = AddButton(tlbAlbumFileBar, "ｱﾙﾊﾞﾑﾌｧｲﾙの作成/保存", "保存");
+    spbSave =
+        AddButton(tlbAlbumFileBar, {"document-save", "album-save"}, "ｱﾙﾊﾞﾑﾌｧｲﾙの作成/保存", "保存");
 }
 
 void MainToolbars::BuildBasicBar(QMainWindow* window) {
     tlbBasicBar = AddBar(window, "基本", "tlbBasicBar");
     tlbBasicBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-    spbView = AddButton(tlbBasicBar, "画像の閲覧", "ビュー");
-    spbContents = AddButton(tlbBasicBar, "閲覧画像の選択とコメント付加", "目次");
+    spbView = AddButton(tlbBasicBar, {"", "view-book"}, "画像の閲覧", "ビュー");
+    spbContents =
+        AddButton(tlbBasicBar, {"", "view-contents"}, "閲覧画像の選択とコメント付加", "目次");
     Exclusive(this, {spbView, spbContents});
     spbView->setChecked(true);
 }
 
 void MainToolbars::BuildAlbumConfBar(QMainWindow* window) {
     tlbAlbumConfBar = AddBar(window, "ｱﾙﾊﾞﾑ設定", "tlbAlbumConfBar");
-    spbConfig = AddButton(tlbAlbumConfBar, "環境設定");
+    spbConfig = AddButton(tlbAlbumConfBar, {"preferences-system", "preferences"}, "環境設定");
     tlbAlbumConfBar->addSeparator();
-    spb2Spilit = AddButton(tlbAlbumConfBar, "2分割ﾓｰﾄﾞ", "2分割");
-    spb4Spilit = AddButton(tlbAlbumConfBar, "4分割ﾓｰﾄﾞ", "4分割");
+    spb2Spilit = AddButton(tlbAlbumConfBar, {"", "split-2"}, "2分割ﾓｰﾄﾞ", "2分割");
+    spb4Spilit = AddButton(tlbAlbumConfBar, {"", "split-4"}, "4分割ﾓｰﾄﾞ", "4分割");
     Exclusive(this, {spb2Spilit, spb4Spilit});
     spb2Spilit->setChecked(true);
     tlbAlbumConfBar->addSeparator();
-    spbRightOpen = AddButton(tlbAlbumConfBar, "右開き");
-    spbLeftOpen = AddButton(tlbAlbumConfBar, "左開き");
+    spbRightOpen = AddButton(tlbAlbumConfBar, {"", "open-right"}, "右開き");
+    spbLeftOpen = AddButton(tlbAlbumConfBar, {"", "open-left"}, "左開き");
     Exclusive(this, {spbRightOpen, spbLeftOpen});
     spbRightOpen->setChecked(true);
     tlbAlbumConfBar->addSeparator();
-    spbNormalImage = AddButton(tlbAlbumConfBar, "通常描画");
-    spbClearImage = AddButton(tlbAlbumConfBar, "きれいに描画");
+    spbNormalImage = AddButton(tlbAlbumConfBar, {"", "draw-plain"}, "通常描画");
+    spbClearImage = AddButton(tlbAlbumConfBar, {"", "draw-clean"}, "きれいに描画");
     Exclusive(this, {spbNormalImage, spbClearImage});
     spbNormalImage->setChecked(true);
     tlbAlbumConfBar->addSeparator();
-    spbWriteTitle = AddButton(tlbAlbumConfBar, "ﾀｲﾄﾙを変更", "ﾀｲﾄﾙ");
+    spbWriteTitle = AddButton(tlbAlbumConfBar, {"", "album-title"}, "ﾀｲﾄﾙを変更", "ﾀｲﾄﾙ");
 }
 
 // A toolbar the user closes himself (its context menu or float close box) reports it, so

@@ -1,7 +1,10 @@
 #include "toolbars/MainToolbars.h"
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace folivex;
@@ -103,4 +106,24 @@ TEST_F(MainToolbarsTest, HideAllHidesEveryBarAndRenamesEveryItem) {
         EXPECT_TRUE(b->isVisible());
     EXPECT_EQ(bars.HideAllTag(), 0);
     EXPECT_EQ(hideAll.text(), QStringLiteral("全てのﾂｰﾙﾊﾞｰを隠す(&H)"));
+}
+
+TEST_F(MainToolbarsTest, EveryButtonHasAGlyphAndTheBarsFitTheStartWidth) {
+    for (QToolBar* bar : {bars.tlbAlbumFileBar, bars.tlbBasicBar, bars.tlbAlbumConfBar}) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
+            EXPECT_FALSE(a->icon().pixmap(20, 20).isNull()) << a->toolTip().toStdString();
+            // The texts stay as the hints.
+            EXPECT_FALSE(a->toolTip().isEmpty());
+        }
+    }
+    QApplication::processEvents();
+    // At the 600 px start width no bar hides buttons behind its extension arrow.
+    for (QToolBar* bar : {bars.tlbAlbumFileBar, bars.tlbBasicBar, bars.tlbAlbumConfBar}) {
+        const auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+        ASSERT_NE(more, nullptr);
+        EXPECT_FALSE(more->isVisible()) << bar->objectName().toStdString();
+    }
 }
