@@ -46,7 +46,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$seed" "$work" "$artifacts" "$(dirname "$log")"
     echo "$label: $t: start, up to ${seconds} s, seeds $(find "$seed" -type f | wc -l) files"
     status=0
-    nice -n "$nice_level" "$build/bin/fuzz_$t" -max_total_time="$seconds" -runs="$runs" \
+    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp nice -n "$nice_level" "$build/bin/fuzz_$t" -max_total_time="$seconds" -runs="$runs" \
         -timeout=25 -rss_limit_mb=2560 -print_final_stats=1 \
         -artifact_prefix="$artifacts/" "$work" "$seed" >"$log" 2>&1 || status=$?
     done_runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1/p' "$log" | tail -n1)
