@@ -424,7 +424,7 @@ TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
     // is empty leaves an empty list), and no spread of the old list may stay over it.
     const int row = target.fileName.empty() ? 0 : RowOfFile(target.fileName);
     if (row > 0) {
-        nav_->JumpToPage(row);
+        nav_->OpenAtRow(row);
     } else {
         state_.page.currentPage = PageModel::kFrontCover;
         DrawFrontCover();

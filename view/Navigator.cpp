@@ -164,6 +164,19 @@ void Navigator::JumpToPage(int row) {
         services_.updateCounter();
 }
 
+void Navigator::OpenAtRow(int row) {
+    if (pictures_.IsEmpty())
+        return;
+    state_.page.currentPage = state_.page.SnapToSpread(row);
+    {
+        const QSignalBlocker block(scroll_); // the spread is drawn once, below
+        scroll_->setValue(state_.page.ScrollPosition(pictures_.RowCount()));
+    }
+    if (services_.updateCounter)
+        services_.updateCounter();
+    book_.ShowSpread();
+}
+
 void Navigator::scbStatusChange() {
     const int rowCount = pictures_.RowCount();
     if (!state_.page.IsSpreadOpen()) {

@@ -42,6 +42,8 @@ public:
 
     void TurnPage(TurnMode mode);
     void JumpToPage(int row);
+    // Opens the book, closed or open, at the spread that holds row `row`.
+    void OpenAtRow(int row);
     void scbStatusChange();
 
     void msiRAutoChangeClick();

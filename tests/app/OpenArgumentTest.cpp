@@ -2,7 +2,10 @@
 // none of the things the program opens.
 #include "FormFixture.h"
 
+#include "view/PageImage.h"
+
 #include <QApplication>
+#include <QStackedWidget>
 
 #include <filesystem>
 #include <fstream>
@@ -51,6 +54,12 @@ TEST_F(OpenArgumentTest, AFolderOpensClosedAndAPictureAtItsSpread) {
     EXPECT_TRUE(dialogs_.shown.empty());
     EXPECT_EQ(form->State().page.currentPage, form->State().page.SnapToSpread(7));
     EXPECT_GT(form->State().page.currentPage, 0);
+    // Laid out as an open book: two pages of one width side by side, each holding its
+    // drawn page, not the closed book's cover and strip.
+    EXPECT_EQ(form->imgLeftPage->width(), form->imgRightPage->width());
+    EXPECT_EQ(form->imgRightPage->x(), form->imgLeftPage->width());
+    EXPECT_EQ(form->imgRightPage->Image().size(), form->imgRightPage->size());
+    EXPECT_GE(form->imgLeftPage->width(), form->ntbBase->width() / 2);
 }
 
 TEST_F(OpenArgumentTest, APathThatIsNothingOpenableIsRefusedAndTheAlbumStays) {
