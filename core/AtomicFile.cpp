@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +25,34 @@ SaveStepHook& Hook() {
 // The errno a test makes this step fail with, or 0.
 int InjectedFailure(SaveStep step, std::size_t written) {
     return Hook() ? Hook()(step, written) : 0;
+}
+
+constexpr std::string_view kTemporaryPrefix = ".folivex-save-";
+
+// The process that made a temporary file ".folivex-save-PID-XXXXXX", or 0.
+pid_t CreatorOf(std::string_view name) {
+    if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+        return 0;
+    name.remove_prefix(kTemporaryPrefix.size());
+    long pid = 0;
+    std::size_t i = 0;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && pid < INT_MAX / 10; ++i)
+        pid = pid * 10 + (name[i] - '0');
+    return i > 0 && i < name.size() && name[i] == '-' ? pid_t(pid) : 0;
+}
+
+// A save killed part-way leaves its temporary file behind; the next save into the same
+// folder removes those whose process has gone. A live process's file is its own.
+void RemoveOrphanedTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t pid = CreatorOf(entry->d_name);
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -93,7 +123,10 @@ AtomicFile::AtomicFile(std::string path, AtomicFileTexts texts)
         Fail(texts_.cannotWrite);
     // A short name of its own, so a target name near the file system's limit still
     // leaves room for it; the leading dot keeps it out of file listings.
-    temporary_ = FolderOf(target_) + "/.folivex-save-XXXXXX";
+    const std::string folder = FolderOf(target_);
+    RemoveOrphanedTemporaries(folder);
+    temporary_ =
+        folder + "/" + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-XXXXXX";
     fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         temporary_.clear();

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -221,3 +222,29 @@ TEST(AtomicFile, RealReadOnlyFolderKeepsTheOldFile) {
 }
 
 } // namespace
+
+namespace {
+
+// A process id that no process has now: a child that has already ended.
+pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+TEST(AtomicFile, TheNextSaveRemovesTemporariesOfKilledSavesOnly) {
+    TempFolder dir;
+    const std::string orphan = ".folivex-save-" + std::to_string(EndedProcess()) + "-a1b2c3";
+    const std::string live = ".folivex-save-" + std::to_string(::getppid()) + "-d4e5f6";
+    for (const std::string& name :
+         {orphan, live, std::string(".folivex-save-x-123"), std::string("notes.txt")})
+        WriteAll(dir.File(name), "left");
+    WriteFileAtomically(dir.File("album.ajv"), "new", kTexts);
+    std::vector<std::string> kept{".folivex-save-x-123", live, "album.ajv", "notes.txt"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(Names(dir.path()), kept);
+}
