@@ -8,6 +8,9 @@
 #   FUZZ_SETUP=0     skip the package check (CI has just run it)
 #   FUZZ_NICE=N      run the fuzzers under nice -n N (default 0)
 #   FUZZ_LABEL=TEXT  start of every log line (default "fuzz")
+#   FUZZ_SEED=N      libFuzzer's random seed (default: a new one per run); a fixed seed
+#                    makes the mutations the same on every run, so a CI smoke fails on
+#                    what a change did, not on what this run's luck found
 # New inputs go to DIR/corpus/<target>/, never into fuzz/corpus/: the committed corpus
 # is only read, so a run leaves the work tree clean. Crashes, leaks and hangs land in
 # DIR/artifacts/<target>/ and make the script exit 1 after every target has run.
@@ -21,6 +24,8 @@ build=${FUZZ_BUILD:-$root/build-fuzz}
 runs=${FUZZ_RUNS:--1}
 nice_level=${FUZZ_NICE:-0}
 label=${FUZZ_LABEL:-fuzz}
+seed_option=()
+[ -z "${FUZZ_SEED:-}" ] || seed_option=(-seed="$FUZZ_SEED")
 
 [ "${FUZZ_SETUP:-1}" = 0 ] || "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -46,7 +51,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$seed" "$work" "$artifacts" "$(dirname "$log")"
     echo "$label: $t: start, up to ${seconds} s, seeds $(find "$seed" -type f | wc -l) files"
     status=0
-    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp nice -n "$nice_level" "$build/bin/fuzz_$t" -max_total_time="$seconds" -runs="$runs" \
+    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp nice -n "$nice_level" "$build/bin/fuzz_$t" -max_total_time="$seconds" -runs="$runs" "${seed_option[@]}" \
         -timeout=25 -rss_limit_mb=2560 -print_final_stats=1 \
         -artifact_prefix="$artifacts/" "$work" "$seed" >"$log" 2>&1 || status=$?
     done_runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1/p' "$log" | tail -n1)
