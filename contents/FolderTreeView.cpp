@@ -1,7 +1,9 @@
 #include "contents/FolderTreeView.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QIcon>
+#include <QScrollBar>
 
 namespace folivex {
 
@@ -44,6 +46,11 @@ TFolderTreeViewPetit::TFolderTreeViewPetit(ShellEnvironment env, QWidget* parent
     setHeaderHidden(true);
     setColumnCount(1);
     setIndentation(19);
+    // A deep folder would otherwise be squeezed to an ellipsis in the narrow panel: the
+    // column is as wide as its names and the tree scrolls sideways.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSortingEnabled(false);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     connect(this, &QTreeWidget::itemExpanded, this, &TFolderTreeViewPetit::OnItemExpanded);
@@ -164,7 +171,32 @@ void TFolderTreeViewPetit::SetDirectory(const std::string& path) {
         return;
     if (item != currentItem())
         setCurrentItem(item);
+    ShowName(item);
+}
+
+void TFolderTreeViewPetit::showEvent(QShowEvent* event) {
+    QTreeWidget::showEvent(event);
+    // A folder chosen while the page was hidden was scrolled to with no size to go by;
+    // scroll again once the panel has its size.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (QTreeWidgetItem* item = currentItem())
+                ShowName(item);
+        },
+        Qt::QueuedConnection);
+}
+
+void TFolderTreeViewPetit::ShowName(QTreeWidgetItem* item) {
+    // The column's width and the scroll range follow the new rows only at the next
+    // layout; bring them up to date first.
+    resizeColumnToContents(0);
+    updateGeometries();
     scrollToItem(item);
+    // scrollToItem keeps the column's left edge in view, which for a deep folder leaves
+    // its name beyond the right edge; bring the name in, one level's indent before it.
+    QScrollBar* bar = horizontalScrollBar();
+    bar->setValue(bar->value() + visualItemRect(item).left() - indentation());
 }
 
 bool TFolderTreeViewPetit::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

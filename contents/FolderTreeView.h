@@ -46,9 +46,12 @@ signals:
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FillChildren(QTreeWidgetItem* item);
+    // Scrolls so that the item's row and the start of its name are in view.
+    void ShowName(QTreeWidgetItem* item);
     void AddItems(QTreeWidgetItem* parentItem, FolderNode* parent);
     QTreeWidgetItem* MakeItem(FolderNode* node);
     void OnItemExpanded(QTreeWidgetItem* item);

@@ -145,6 +145,28 @@ TEST_F(ContentsPageTest, TreeWalkRaisesChangeOnlyOnARealSelectionChange) {
     EXPECT_EQ(Names().size(), 4u);
 }
 
+TEST_F(ContentsPageTest, ADeepFolderShowsItsNameInTheNarrowPanel) {
+    std::string deep = "home/Pics";
+    for (const char* level : {"2026", "summer", "coast", "day one", "morning", "harbour"})
+        deep += std::string("/") + level;
+    tree.Folder(deep);
+    auto* folders = page->ftvFTree;
+    folders->resize(180, 300);
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    folders->SetDirectory(tree.Path(deep));
+    QApplication::processEvents();
+    QTreeWidgetItem* item = folders->currentItem();
+    ASSERT_TRUE(item);
+    ASSERT_EQ(item->text(0), QString("harbour"));
+    // The name has room to be drawn whole, not cut to an ellipsis, and lies in view.
+    const QRect shown = folders->visualItemRect(item);
+    const int nameWidth = folders->fontMetrics().horizontalAdvance("harbour");
+    EXPECT_GE(shown.width(), nameWidth);
+    EXPECT_GE(shown.left(), 0);
+    EXPECT_LE(shown.left() + nameWidth, folders->viewport()->width());
+}
+
 TEST_F(ContentsPageTest, TreeRefusesLabelEditingUnlessAllowed) {
     auto* tree = page->ftvFTree;
     const QModelIndex top = tree->model()->index(0, 0);
