@@ -44,36 +44,30 @@ FOLIVEX_FORMAT_FILES=$files "$build/bench/bench_plugin_decode" --benchmark_forma
     awk -F, '/_median"?,/ { n = $1; gsub(/"/, "", n); sub(/_median$/, "", n); print n, $3 }' \
         >"$build/bench-formats.txt"
 
-# Peer: median of 5 in milliseconds.
+# A command's median time of 5 runs in milliseconds, then the peer's label.
+command_ms() {
+    local label=$1
+    shift
+    "$python" - "$label" "$@" <<'PY'
+import statistics, subprocess, sys, time
+label, command = sys.argv[1], sys.argv[2:]
+t = []
+for _ in range(5):
+    s = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    t.append(time.perf_counter() - s)
+print(f"{statistics.median(t) * 1000:.1f} {label}")
+PY
+}
+
+# Peer: median of 5 in milliseconds, then its label.
 peer_ms() {
     local file=$1
     case $file in
     *.heic | *.avif)
-        "$python" - "$file" heif-convert <<'PY'
-import statistics, subprocess, sys, time
-f = sys.argv[1]
-t = []
-for _ in range(5):
-    s = time.perf_counter()
-    subprocess.run(["heif-convert", f, "/dev/shm/folivex-peer.y4m"], check=True,
-                   stdout=subprocess.DEVNULL)
-    t.append(time.perf_counter() - s)
-print(f"{statistics.median(t) * 1000:.1f} heif-convert(Y4M, no RGB step)")
-PY
-        ;;
+        command_ms "heif-convert(Y4M, no RGB step)" heif-convert "$file" /dev/shm/folivex-peer.y4m ;;
     *.jxl)
-        "$python" - "$file" <<'PY'
-import statistics, subprocess, sys, time
-f = sys.argv[1]
-t = []
-for _ in range(5):
-    s = time.perf_counter()
-    subprocess.run(["djxl", "--num_threads=0", f, "/dev/shm/folivex-peer.ppm"], check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    t.append(time.perf_counter() - s)
-print(f"{statistics.median(t) * 1000:.1f} djxl(PPM,1 thread)")
-PY
-        ;;
+        command_ms "djxl(PPM,1 thread)" djxl --num_threads=0 "$file" /dev/shm/folivex-peer.ppm ;;
     *)
         "$python" - "$file" <<'PY'
 import statistics, sys, time
