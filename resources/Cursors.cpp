@@ -5,6 +5,10 @@
 #include <QPainterPath>
 #include <QPolygon>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace folivex {
 
 namespace {
@@ -83,11 +87,24 @@ CursorBits ToBits(const QImage& shape, int hotX, int hotY) {
 // The bits are handed to Qt as they are: with Format_MonoLSB a set bit is colour 1, so
 // no colour table can invert them on the way (QBitmap::fromImage would, for a mono
 // image whose index 0 is black).
-QCursor ToCursor(const CursorBits& b) {
-    const QSize size(CursorBits::kSize, CursorBits::kSize);
-    return QCursor(QBitmap::fromData(size, b.bitmap.data(), QImage::Format_MonoLSB),
-                   QBitmap::fromData(size, b.mask.data(), QImage::Format_MonoLSB), b.hotSpot.x(),
-                   b.hotSpot.y());
+QCursor ToCursor(const CursorBits& b, qreal devicePixelRatio) {
+    const int scale = std::max(1, int(std::lround(devicePixelRatio)));
+    const int side = CursorBits::kSize * scale;
+    const int stride = (side + 7) / 8;
+    std::vector<unsigned char> bitmap(std::size_t(stride * side)), mask(bitmap.size());
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const std::size_t at = std::size_t(y * stride + x / 8);
+            const unsigned char bit = (unsigned char)(1u << (x % 8));
+            if (CursorBits::Test(b.bitmap, x / scale, y / scale))
+                bitmap[at] |= bit;
+            if (CursorBits::Test(b.mask, x / scale, y / scale))
+                mask[at] |= bit;
+        }
+    const QSize size(side, side);
+    return QCursor(QBitmap::fromData(size, bitmap.data(), QImage::Format_MonoLSB),
+                   QBitmap::fromData(size, mask.data(), QImage::Format_MonoLSB),
+                   b.hotSpot.x() * scale, b.hotSpot.y() * scale);
 }
 
 } // namespace
@@ -115,14 +132,14 @@ CursorBits CursorBitsOf(int index) {
     }
 }
 
-QCursor LeftArrowCursor() {
-    return ToCursor(CursorBitsOf(5));
+QCursor LeftArrowCursor(qreal devicePixelRatio) {
+    return ToCursor(CursorBitsOf(5), devicePixelRatio);
 }
-QCursor RightArrowCursor() {
-    return ToCursor(CursorBitsOf(6));
+QCursor RightArrowCursor(qreal devicePixelRatio) {
+    return ToCursor(CursorBitsOf(6), devicePixelRatio);
 }
-QCursor ViewerCursor() {
-    return ToCursor(CursorBitsOf(7));
+QCursor ViewerCursor(qreal devicePixelRatio) {
+    return ToCursor(CursorBitsOf(7), devicePixelRatio);
 }
 
 } // namespace folivex

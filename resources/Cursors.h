@@ -31,9 +31,12 @@ struct CursorBits {
 // The bits of cursor 5 ("crLArrow"), 6 ("crRArrow") or 7 ("crEXViewer").
 CursorBits CursorBitsOf(int index);
 
-QCursor LeftArrowCursor();  // "crLArrow", hot spot 0, 0
-QCursor RightArrowCursor(); // "crRArrow", hot spot 15, 15
-QCursor ViewerCursor();     // "crEXViewer", hot spot 10, 20
+// The cursors for a screen of the given device pixel ratio: each bit enlarged to a
+// square of the ratio rounded (at least 1), the hot spot with them, since the X server
+// takes bitmap cursors in device pixels.
+QCursor LeftArrowCursor(qreal devicePixelRatio = 1);  // "crLArrow", hot spot 0, 0
+QCursor RightArrowCursor(qreal devicePixelRatio = 1); // "crRArrow", hot spot 15, 15
+QCursor ViewerCursor(qreal devicePixelRatio = 1);     // "crEXViewer", hot spot 10, 20
 
 // The cursor shapes as pictures (white fill, black outline, transparent elsewhere), for
 // tests and for platforms that show colour cursors.

@@ -45,8 +45,8 @@ Navigator::Navigator(AlbumState& state, const PictureList& pictures, BookView& b
     if (!services_.wait)
         services_.wait = WaitMilliseconds;
     connect(&timer_, &QTimer::timeout, this, &Navigator::Timer1Timer);
-    left_->setCursor(LeftArrowCursor());
-    right_->setCursor(RightArrowCursor());
+    left_->setCursor(LeftArrowCursor(left_->devicePixelRatioF()));
+    right_->setCursor(RightArrowCursor(right_->devicePixelRatioF()));
 }
 
 void Navigator::imgPageMouseDown(PageSide, QPoint position) {
@@ -56,15 +56,16 @@ void Navigator::imgPageMouseDown(PageSide, QPoint position) {
 
 void Navigator::imgPageMouseMove(PageSide side, QPoint position) {
     PageImage* page = Page(side);
+    const qreal ratio = page->devicePixelRatioF();
     switch (CursorAt(side, page->width(), position.x(), state_.page.IsSpreadOpen())) {
     case PageCursor::LeftArrow:
-        page->setCursor(LeftArrowCursor());
+        page->setCursor(LeftArrowCursor(ratio));
         break;
     case PageCursor::RightArrow:
-        page->setCursor(RightArrowCursor());
+        page->setCursor(RightArrowCursor(ratio));
         break;
     case PageCursor::Viewer:
-        page->setCursor(ViewerCursor());
+        page->setCursor(ViewerCursor(ratio));
         break;
     }
 }

@@ -13,7 +13,7 @@ namespace {
 
 struct CursorCase {
     int index;
-    QCursor (*make)();
+    QCursor (*make)(qreal devicePixelRatio);
     QPoint hotSpot;
     QPoint inside; // a point of the white fill
 };
@@ -74,7 +74,7 @@ TEST(Cursors, TheCursorCarriesExactlyTheseBitsAndHotSpot) {
     for (const CursorCase& c : kCursors) {
         SCOPED_TRACE(c.index);
         const CursorBits bits = CursorBitsOf(c.index);
-        const QCursor cursor = c.make();
+        const QCursor cursor = c.make(1);
         EXPECT_EQ(cursor.hotSpot(), c.hotSpot);
         const QBitmap bitmap = cursor.bitmap();
         const QBitmap mask = cursor.mask();
@@ -92,5 +92,28 @@ TEST(Cursors, TheCursorCarriesExactlyTheseBitsAndHotSpot) {
         EXPECT_FALSE(BitOf(bitmap, 31, 31));
         EXPECT_TRUE(BitOf(mask, c.inside.x(), c.inside.y()));
         EXPECT_FALSE(BitOf(bitmap, c.inside.x(), c.inside.y()));
+    }
+}
+
+TEST(Cursors, OnAScaledScreenEveryBitIsEnlargedAndTheHotSpotWithIt) {
+    for (const CursorCase& c : kCursors) {
+        SCOPED_TRACE(c.index);
+        const CursorBits bits = CursorBitsOf(c.index);
+        for (const auto& [ratio, scale] : {std::pair{2.0, 2}, {1.25, 1}, {1.5, 2}, {3.0, 3}, {0.5, 1}}) {
+            SCOPED_TRACE(ratio);
+            const QCursor cursor = c.make(ratio);
+            EXPECT_EQ(cursor.hotSpot(), c.hotSpot * scale);
+            const QBitmap bitmap = cursor.bitmap();
+            const QBitmap mask = cursor.mask();
+            ASSERT_EQ(bitmap.size(), QSize(32 * scale, 32 * scale));
+            ASSERT_EQ(mask.size(), bitmap.size());
+            int wrong = 0;
+            for (int y = 0; y < 32 * scale; ++y)
+                for (int x = 0; x < 32 * scale; ++x) {
+                    wrong += BitOf(mask, x, y) != !bits.Transparent(x / scale, y / scale);
+                    wrong += BitOf(bitmap, x, y) != bits.Black(x / scale, y / scale);
+                }
+            EXPECT_EQ(wrong, 0);
+        }
     }
 }
