@@ -411,10 +411,18 @@ void PagePictures::CancelPrefetch() {
     CancelQueuedLow();
 }
 
-void PagePictures::Quiesce() {
+void PagePictures::WaitIdle() {
     std::unique_lock lock(mutex_);
-    CancelQueuedLow();
-    changed_.wait(lock, [&] { return running_ == 0 && high_.empty() && plugInHigh_.empty(); });
+    changed_.wait(lock, [&] {
+        return running_ == 0 && high_.empty() && low_.empty() && plugInHigh_.empty() &&
+               plugInLow_.empty();
+    });
+}
+
+void PagePictures::Quiesce() {
+    CancelPrefetch();
+    WaitIdle();
+    const std::lock_guard lock(mutex_);
     failed_.clear();
 }
 

@@ -72,6 +72,8 @@ public:
     void Prefetch(const std::vector<SlotRequest>& requests);
     // Drops what waits to be prepared ahead (a picture already decoding still finishes).
     void CancelPrefetch();
+    // Waits until nothing is queued or decoding.
+    void WaitIdle();
     // Cancels the preparation ahead and waits until no worker decodes, so that the
     // plug-ins can be replaced safely; forgets remembered failures.
     void Quiesce();
