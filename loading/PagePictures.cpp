@@ -57,7 +57,7 @@ bool Covers(const KeptPicture& kept, const SlotBox& box) {
 }
 
 int Trunc(double x) {
-    return x >= double(INT_MAX) ? INT_MAX : x <= 0 ? 0 : int(x);
+    return !(x > 0) ? 0 : x >= double(INT_MAX) ? INT_MAX : int(x);
 }
 
 // The clean drawing as it has always been sized: both sides by the width's factor.
