@@ -106,10 +106,15 @@ PagePictures::~PagePictures() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
-        high_.clear();
-        low_.clear();
-        plugInHigh_.clear();
-        plugInLow_.clear();
+        // A whole picture still waited for on another thread is not read after all.
+        for (auto* queue : {&high_, &low_, &plugInHigh_, &plugInLow_}) {
+            for (const JobPtr& job : *queue) {
+                job->error = std::make_exception_ptr(
+                    Error(FormatMessage(msg::kCannotOpen, job->request.path)));
+                job->state = Job::State::Done;
+            }
+            queue->clear();
+        }
     }
     changed_.notify_all();
     for (std::thread& t : threads_)
