@@ -507,6 +507,7 @@ void TfrmFXMainForm::BuildContentsPage() {
         ini_->WriteString("Folder", "CurrentFolder", folder);
     };
     hooks.pictureSource = pagePictures_->FullSource();
+    hooks.thumbnailSource = pagePictures_->ThumbnailPictures();
     hooks.listChanged = [this] { UpdatePageCounter(); };
     hooks.rename = [this] { ppmRenameClick(); };
     ContentsConfig config;

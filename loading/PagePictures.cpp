@@ -453,6 +453,18 @@ PictureSource PagePictures::FullSource() {
     return [this](const std::string& path) { return LoadFull(path); };
 }
 
+Bitmap24 PagePictures::LoadThumbnail(const std::string& path, int minLongSide) {
+    if (decoder_ || !IsJpegPath(UpperCaseAscii(ExtractFileExt(path))))
+        return LoadFull(path);
+    return DecodeJpegReduced(ReadPictureBytes(path), minLongSide);
+}
+
+ThumbnailSource PagePictures::ThumbnailPictures() {
+    return [this](const std::string& path, int minLongSide) {
+        return LoadThumbnail(path, minLongSide);
+    };
+}
+
 PagePictures::Counters PagePictures::Stats() const {
     const std::lock_guard lock(mutex_);
     return counters_;

@@ -30,6 +30,8 @@ class TSPIBitmap;
 
 // Turns the full path of a listed picture into its pixels; raises the reader's error.
 using PictureSource = std::function<Bitmap24(const std::string& path)>;
+// The same for a thumbnail whose longer side needs at least minLongSide pixels.
+using ThumbnailSource = std::function<Bitmap24(const std::string& path, int minLongSide)>;
 
 struct SlotRequest {
     std::string path;
@@ -82,6 +84,10 @@ public:
     Bitmap24 LoadFull(const std::string& path);
     // LoadFull as a function for callers that take one.
     PictureSource FullSource();
+    // For a thumbnail: a JPEG decoded at the smallest scale that keeps minLongSide
+    // pixels on its longer side, on the calling thread; anything else as LoadFull.
+    Bitmap24 LoadThumbnail(const std::string& path, int minLongSide);
+    ThumbnailSource ThumbnailPictures();
 
     struct Counters {
         int decodes = 0;        // files decoded

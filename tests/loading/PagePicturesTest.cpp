@@ -305,6 +305,19 @@ TEST_F(Pipeline, PlugInFormatsDecodeOnOneWorkerOfTheirOwn) {
     EXPECT_EQ(pictures.Stats().decodesOnOwner, 0);
 }
 
+TEST_F(Pipeline, ThumbnailsOfJpegFilesComeReducedAndOthersWhole) {
+    PagePictures pictures;
+    const std::string a = Photo("a.jpg", 800, 600);
+    const Bitmap24 thumb = pictures.LoadThumbnail(a, 100);
+    EXPECT_EQ(thumb.width, 100); // an eighth still keeps 100 pixels
+    EXPECT_EQ(pictures.LoadThumbnail(a, 101).width, 200);
+    test::BmpSpec one;
+    one.pixels = {1, 2, 3, 0};
+    test::WriteFile(dir / "b.bmp", test::MakeBmp(one));
+    EXPECT_EQ(pictures.LoadThumbnail(dir / "b.bmp", 1).pixels, (test::Bytes{1, 2, 3}));
+    EXPECT_EQ(pictures.Stats().decodes, 0); // nothing of the slot pipeline is touched
+}
+
 struct Difference {
     double mean = 0;
     int worst = 0;
