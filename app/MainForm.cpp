@@ -12,7 +12,7 @@
 #include "core/Paths.h"
 #include "loading/Archive.h"
 #include "loading/JpegDecoder.h"
-#include "loading/PictureLoader.h"
+#include "loading/PagePictures.h"
 #include "loading/ReadableFormats.h"
 #include "loading/SPIBitmap.h"
 #include "loading/SPIs.h"
@@ -78,7 +78,7 @@ TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
     BuildClientArea();
     BuildStatusPanel();
     texture_ = DefaultTexture();
-    spiBitmap_ = std::make_unique<TSPIBitmap>();
+    pagePictures_ = std::make_unique<PagePictures>();
     formats_ = std::make_unique<ReadableFormats>();
     BuildViewModules();
     ConnectCommands();
@@ -441,10 +441,9 @@ int TfrmFXMainForm::RowOfFile(const std::string& fileName) const {
 }
 
 void TfrmFXMainForm::BuildViewModules() {
-    auto source = [this](const std::string& path) { return LoadPicture24(path, *spiBitmap_); };
     book_ = std::make_unique<BookView>(
         state_, pictures_,
-        BookWidgets{this, imgBase, ntbBase, imgLeftPage, imgRightPage, scbStatus}, source);
+        BookWidgets{this, imgBase, ntbBase, imgLeftPage, imgRightPage, scbStatus}, *pagePictures_);
 
     auto* sound = new QSoundEffect(this);
     const QString wav = options_.programFolder + QStringLiteral("Change.WAV");
@@ -485,6 +484,8 @@ void TfrmFXMainForm::SetNavigatorServices(const NavigatorServices& services) {
 }
 
 void TfrmFXMainForm::SearchPlugIns() {
+    // No picture may be decoding through the plug-ins that are about to go.
+    pagePictures_->Quiesce();
     spis_.reset();
     TSPIPlaces places;
     places.appDir = options_.programFolder.toUtf8().toStdString();
@@ -505,9 +506,8 @@ void TfrmFXMainForm::BuildContentsPage() {
     hooks.storeFolder = [this](const std::string& folder) {
         ini_->WriteString("Folder", "CurrentFolder", folder);
     };
-    hooks.pictureSource = [this](const std::string& path) {
-        return LoadPicture24(path, *spiBitmap_);
-    };
+    hooks.pictureSource = pagePictures_->FullSource();
+    hooks.thumbnailSource = pagePictures_->ThumbnailPictures();
     hooks.listChanged = [this] { UpdatePageCounter(); };
     hooks.rename = [this] { ppmRenameClick(); };
     ContentsConfig config;

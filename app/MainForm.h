@@ -28,7 +28,7 @@ class TfrmOptionDlg;
 class TfrmRename;
 struct RenameSettings;
 class TSPIs;
-class TSPIBitmap;
+class PagePictures;
 class ReadableFormats;
 class BookView;
 class Navigator;
@@ -177,9 +177,10 @@ protected:
     bool keyPreview_ = true;
     bool keepPosSize_ = false;
     bool relayingOut_ = false;
-    std::unique_ptr<TSPIBitmap> spiBitmap_;
     std::unique_ptr<TSPIs> spis_;
     std::unique_ptr<ReadableFormats> formats_;
+    // After the plug-ins, so that its workers stop before the plug-ins are unloaded.
+    std::unique_ptr<PagePictures> pagePictures_;
     std::unique_ptr<BookView> book_;
     std::unique_ptr<Navigator> nav_;
     ContentsPage* contents_ = nullptr;

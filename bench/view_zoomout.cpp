@@ -1,7 +1,7 @@
 // Speed of the clean reduction on pictures already decoded: a camera-sized picture and a
 // smaller one reduced to a 430-pixel-wide page slot, keeping the aspect ratio. The counter
 // "src_MP/s" is source megapixels reduced per second.
-#include "view/ZoomOut.h"
+#include "loading/ZoomOut.h"
 
 #include <benchmark/benchmark.h>
 

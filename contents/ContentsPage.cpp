@@ -296,7 +296,9 @@ void ContentsPage::PaintFromFile(QPainter* painter, const QRect& cell, int row) 
         return;
     Bitmap24 picture;
     try {
-        if (IsJpegName(path))
+        if (hooks_.thumbnailSource)
+            picture = hooks_.thumbnailSource(path, cell.width());
+        else if (IsJpegName(path))
             picture = DecodeJpegReduced(ReadPictureBytes(path), cell.width());
         else if (hooks_.pictureSource)
             picture = hooks_.pictureSource(path);

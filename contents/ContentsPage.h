@@ -10,6 +10,7 @@
 #include "contents/PictureRows.h"
 #include "contents/ThumbnailCache.h"
 #include "core/Settings.h"
+#include "loading/PagePictures.h"
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 
@@ -28,6 +29,7 @@ struct ContentsHooks {
     std::function<void(const QString&)> caption;         // the window caption
     std::function<void(const std::string&)> storeFolder; // settings Folder/CurrentFolder
     PictureSource pictureSource;                         // non-JPEG pictures
+    ThumbnailSource thumbnailSource;                     // thumbnails painted from files
     std::function<void()> listChanged;                   // rows added, deleted or moved
     std::function<void()> rename;                        // the pop-up's rename item
     // Errors met while painting thumbnails; shown after the paint, not inside it.

@@ -51,8 +51,6 @@ void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool
     }
 }
 
-// Everything that may raise a library error, kept out of DecodeJpeg's frame so the jump
-// crosses no C++ object with a destructor.
 // The smallest of the scales 1/8, 1/4, 1/2 and 1 whose longer side keeps minLongSide
 // pixels; 1 for a full-size decode (minLongSide 0).
 unsigned ReducedDenominator(unsigned width, unsigned height, int minLongSide) {
@@ -66,17 +64,29 @@ unsigned ReducedDenominator(unsigned width, unsigned height, int minLongSide) {
     return 1;
 }
 
+struct DecodeParams {
+    unsigned denominator = 1;
+    bool fast = false; // thumbnails: speed matters more than the last bit of precision
+    bool headerOnly = false;
+};
+
+// Everything that may raise a library error, kept out of RunDecode's frame so the jump
+// crosses no C++ object with a destructor.
 [[gnu::noinline]] void DecodeInto(jpeg_decompress_struct& cinfo, std::span<const std::uint8_t> data,
-                                  int minLongSide, Bitmap24& out,
+                                  const DecodeParams& params, Bitmap24& out,
                                   std::vector<std::uint8_t>& cmykRow) {
     jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
+    if (params.headerOnly) {
+        out.width = int(cinfo.image_width);
+        out.height = int(cinfo.image_height);
+        return;
+    }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     cinfo.scale_num = 1;
-    cinfo.scale_denom = ReducedDenominator(cinfo.image_width, cinfo.image_height, minLongSide);
-    if (minLongSide > 0) {
-        // Thumbnails: speed matters more than the last bit of precision.
+    cinfo.scale_denom = params.denominator;
+    if (params.fast) {
         cinfo.dct_method = JDCT_IFAST;
         cinfo.do_fancy_upsampling = FALSE;
     }
@@ -98,13 +108,8 @@ unsigned ReducedDenominator(unsigned width, unsigned height, int minLongSide) {
     jpeg_finish_decompress(&cinfo);
 }
 
-} // namespace
-
-Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
-    return DecodeJpegReduced(data, 0);
-}
-
-Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
+// The stored picture (not yet turned upright); raises the library's error.
+Bitmap24 RunDecode(std::span<const std::uint8_t> data, const DecodeParams& params) {
     // Created before the jump target and never reassigned, so they survive a jump.
     const auto out = std::make_unique<Bitmap24>();
     const auto cmykRow = std::make_unique<std::vector<std::uint8_t>>();
@@ -120,9 +125,37 @@ Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) 
     jpeg_create_decompress(cinfo.get());
     if (data.empty())
         ERREXIT(cinfo.get(), JERR_INPUT_EMPTY);
-    DecodeInto(*cinfo, data, minLongSide, *out, *cmykRow);
+    DecodeInto(*cinfo, data, params, *out, *cmykRow);
     jpeg_destroy_decompress(cinfo.get());
-    return TurnUpright(std::move(*out), ReadExifOrientation(data));
+    return std::move(*out);
+}
+
+} // namespace
+
+Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
+    return DecodeJpegScaled(data, 1);
+}
+
+Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
+    const JpegInfo info = ReadJpegInfo(data);
+    DecodeParams params;
+    params.denominator =
+        ReducedDenominator(unsigned(info.width), unsigned(info.height), minLongSide);
+    params.fast = minLongSide > 0;
+    return TurnUpright(RunDecode(data, params), info.orientation);
+}
+
+JpegInfo ReadJpegInfo(std::span<const std::uint8_t> data) {
+    DecodeParams params;
+    params.headerOnly = true;
+    const Bitmap24 header = RunDecode(data, params);
+    return {header.width, header.height, ReadExifOrientation(data)};
+}
+
+Bitmap24 DecodeJpegScaled(std::span<const std::uint8_t> data, unsigned denominator) {
+    DecodeParams params;
+    params.denominator = denominator;
+    return TurnUpright(RunDecode(data, params), ReadExifOrientation(data));
 }
 
 Bitmap24 DecodeJpegFile(const std::string& path) {

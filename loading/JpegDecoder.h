@@ -29,6 +29,18 @@ Bitmap24 DecodeJpegFile(const std::string& path);
 // Safe to call from several threads at once.
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide);
 
+// What the header says: the stored size (before any EXIF turn) and the EXIF orientation.
+struct JpegInfo {
+    int width = 0, height = 0;
+    int orientation = 1;
+};
+// Raises as DecodeJpeg for data whose header cannot be read.
+JpegInfo ReadJpegInfo(std::span<const std::uint8_t> data);
+
+// The picture upright, decoded at 1/denominator of its size (1, 2, 4 or 8) with the
+// same precision as a full decode. Raises as DecodeJpeg. Safe from several threads.
+Bitmap24 DecodeJpegScaled(std::span<const std::uint8_t> data, unsigned denominator);
+
 // Baseline JPEG of a picture (quality 0..100). Raises "JPEG ｴﾗｰ #%d" on failure.
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap24& picture, int quality);
 

@@ -50,23 +50,18 @@ ClosedBookLayout ClosedBookRect(int wb, int hb, double k, int openMode, Cover co
     return l;
 }
 
+SlotBox SlotBoxOf(int splitMode, int rate, BookSize page) {
+    const bool fourSplit = splitMode == 1;
+    const int w = Trunc(page.width * rate / 110.0);
+    return {w, fourSplit ? Trunc(w / 1.4) : Trunc(w * 1.4), fourSplit};
+}
+
 std::optional<PictureRect> FitPicture(int splitMode, int rate, int slot, BookSize page, int bw,
                                       int bh) {
     if (page.width <= 0 || page.height <= 0 || bw <= 0 || bh <= 0)
         return std::nullopt;
-    const double a = double(bh) / bw;
-    int w = Trunc(page.width * rate / 110.0);
     const bool fourSplit = splitMode == 1;
-    int h = fourSplit ? Trunc(w / 1.4) : Trunc(w * 1.4);
-    const bool wider = fourSplit ? a < 1 / 1.4 : a < 1.4;
-    if (w >= bw && h >= bh) {
-        w = bw;
-        h = bh;
-    } else if (wider) {
-        h = Trunc(w * a);
-    } else {
-        w = Trunc(h / a);
-    }
+    const auto [w, h] = FitIntoSlot(SlotBoxOf(splitMode, rate, page), bw, bh);
     int top;
     if (!fourSplit) {
         top = Trunc((page.height - h) / 2.0);

@@ -7,6 +7,7 @@
 // where a truncation is written below; changing the order of operations changes pixels.
 #pragma once
 
+#include "loading/SlotPicture.h"
 #include "view/AlbumState.h"
 
 #include <cstddef>
@@ -34,6 +35,9 @@ struct ClosedBookLayout {
 };
 enum class Cover { Front, Back };
 ClosedBookLayout ClosedBookRect(int wb, int hb, double k, int openMode, Cover cover);
+
+// The room a slot of a page of wp x hp offers its picture.
+SlotBox SlotBoxOf(int splitMode, int rate, BookSize page);
 
 // Where a picture of bw x bh goes in a slot of a page of wp x hp. Pictures are never
 // enlarged. Nothing when the page or the picture has no area (there is nowhere to draw).

@@ -2,7 +2,6 @@
 
 #include "core/ColorText.h"
 #include "core/TextCodec.h"
-#include "view/ZoomOut.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -187,25 +186,28 @@ void DrawPicture(const Bitmap24& picture, QImage& page, int x, int y) {
     }
 }
 
-BookRenderer::BookRenderer(AlbumState& state, const PictureList& pictures, PictureSource source)
-    : state_(state), pictures_(pictures), source_(std::move(source)) {}
+BookRenderer::BookRenderer(AlbumState& state, const PictureList& pictures, PagePictures& source)
+    : state_(state), pictures_(pictures), source_(source) {}
 
-void BookRenderer::LoadSlotPicture(const std::string& fileName, int slot, PageBuffers& pages,
+BookRenderer::BookRenderer(AlbumState& state, const PictureList& pictures, PictureSource source)
+    : state_(state), pictures_(pictures),
+      ownSource_(
+          std::make_unique<PagePictures>(std::move(source), PagePicturesOptions{0, 0, nullptr})),
+      source_(*ownSource_) {}
+
+SlotRequest BookRenderer::RequestFor(const std::string& fileName, BookSize fittingPage) const {
+    return {state_.pictureFolder + fileName,
+            SlotBoxOf(state_.page.splitMode, state_.rate, fittingPage), state_.clearImage};
+}
+
+void BookRenderer::DrawSlotPicture(const SlotPicture& picture, int slot, PageBuffers& pages,
                                    BookSize fittingPage) {
-    Bitmap24 picture = source_(state_.pictureFolder + fileName);
     const auto box = FitPicture(state_.page.splitMode, state_.rate, slot, fittingPage,
-                                picture.width, picture.height);
-    if (!box)
+                                picture.fullWidth, picture.fullHeight);
+    if (!box || !picture.picture)
         return;
     state_.pictureBox = *box;
-    QImage& page = slot < 2 ? pages.left : pages.right;
-    if (state_.clearImage) {
-        // Reduced in place: the decoded picture is the only full-size buffer.
-        ZoomOutBitmap(picture, double(box->width) / picture.width);
-        DrawPicture(picture, page, box->left, box->top);
-    } else {
-        StretchPlain(picture, page, *box);
-    }
+    DrawPicture(*picture.picture, slot < 2 ? pages.left : pages.right, box->left, box->top);
 }
 
 void BookRenderer::DrawCaption(QImage& page, int slot, const std::string& comment,
@@ -231,12 +233,29 @@ void BookRenderer::DrawCaption(QImage& page, int slot, const std::string& commen
               comment);
 }
 
-PageBuffers BookRenderer::DrawSpread(QSize size) {
+// The slots of a spread in drawing order, each with its picture's request; slots that
+// show plain paper are left out.
+std::vector<SlotRequest> BookRenderer::SpreadRequests(const PageModel& page, BookSize size) const {
+    std::vector<SlotRequest> requests;
+    const auto rows = page.SlotRows(pictures_.RowCount());
+    for (int slot : {0, 2, 1, 3}) {
+        const int row = rows[std::size_t(slot)];
+        if (row != PageModel::kBlankSlot && !pictures_.FileName(row).empty())
+            requests.push_back(RequestFor(pictures_.FileName(row), size));
+    }
+    return requests;
+}
+
+PageBuffers BookRenderer::DrawSpread(QSize size, const std::function<void()>& beforeWait) {
+    const BookSize pageSize{size.width(), size.height()};
+    // Every picture is ready (or has failed) before anything of the state changes.
+    const auto ready = source_.Fetch(SpreadRequests(state_.page, pageSize), beforeWait);
     const QColor paper = ColorFromText(state_.pageColor);
     PageBuffers pages{NewPage(size, paper), NewPage(size, paper)};
     const auto rows = state_.page.SlotRows(pictures_.RowCount());
     const bool fourSplit = state_.page.splitMode == 1;
     std::array<std::string, 4> shown;
+    std::size_t next = 0;
     for (int slot : {0, 2, 1, 3}) {
         const int row = rows[std::size_t(slot)];
         if (row == PageModel::kBlankSlot)
@@ -244,7 +263,7 @@ PageBuffers BookRenderer::DrawSpread(QSize size) {
         const std::string& file = pictures_.FileName(row);
         if (file.empty())
             continue; // a blank row holds no picture: plain paper
-        LoadSlotPicture(file, slot, pages, {size.width(), size.height()});
+        DrawSlotPicture(ready[next++], slot, pages, pageSize);
         shown[std::size_t(slot)] = file;
         if (fourSplit && !pictures_.Comment(row).empty())
             DrawCaption(slot < 2 ? pages.left : pages.right, slot, pictures_.Comment(row),
@@ -257,6 +276,19 @@ PageBuffers BookRenderer::DrawSpread(QSize size) {
     DrawEdgeLines(pages.right, paper, PageSide::Right);
     state_.slotFiles = shown;
     return pages;
+}
+
+void BookRenderer::PrefetchAround(QSize size) {
+    const BookSize pageSize{size.width(), size.height()};
+    std::vector<SlotRequest> requests;
+    for (PageSide side : {PageSide::Right, PageSide::Left}) {
+        PageModel around = state_.page;
+        if (around.StepPage(side, pictures_.RowCount()) && around.IsSpreadOpen()) {
+            auto more = SpreadRequests(around, pageSize);
+            requests.insert(requests.end(), more.begin(), more.end());
+        }
+    }
+    source_.Prefetch(requests);
 }
 
 void BookRenderer::DrawTitle(QImage& cover) {
@@ -283,7 +315,8 @@ PageBuffers BookRenderer::DrawFrontCover(QSize leftPage, QSize rightPage) {
         DrawTitle(cover);
     if (state_.coverMode == 1 && !state_.coverPicture.empty()) {
         const int slot = leftOpening ? 2 : 0;
-        LoadSlotPicture(state_.coverPicture, slot, pages, SizeOf(cover));
+        const auto ready = source_.Fetch({RequestFor(state_.coverPicture, SizeOf(cover))});
+        DrawSlotPicture(ready.front(), slot, pages, SizeOf(cover));
         state_.slotFiles[std::size_t(slot)] = state_.coverPicture;
     }
     const int n = std::max(leftPage.width(), rightPage.width()) / 20;

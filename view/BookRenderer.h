@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/Bitmap24.h"
+#include "loading/PagePictures.h"
 #include "view/AlbumState.h"
 #include "view/BookLayout.h"
 #include "view/PictureList.h"
@@ -15,13 +16,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace folivex {
-
-// Turns the full path of a listed picture into its pixels; raises the reader's error when
-// the file cannot be read.
-using PictureSource = std::function<Bitmap24(const std::string& path)>;
 
 struct PageBuffers {
     QImage left, right;
@@ -49,25 +48,36 @@ void DrawPicture(const Bitmap24& picture, QImage& page, int x, int y);
 
 class BookRenderer {
 public:
+    // Pictures through the shared pipeline.
+    BookRenderer(AlbumState& state, const PictureList& pictures, PagePictures& source);
+    // Pictures through `source` alone, on the drawing thread, nothing kept or prepared
+    // ahead.
     BookRenderer(AlbumState& state, const PictureList& pictures, PictureSource source);
 
     // The spread at the current page, both pages of the given size. On success the slot
     // files name the pictures shown (blank slots name none); on an error nothing of the
-    // state but the last fitted box has changed.
-    PageBuffers DrawSpread(QSize page);
+    // state has changed. beforeWait runs once before waiting for pictures not ready.
+    PageBuffers DrawSpread(QSize page, const std::function<void()>& beforeWait = {});
+    // Prepares the spreads before and after the current one, drawn at that page size in
+    // the current mode, in the background.
+    void PrefetchAround(QSize page);
+    void CancelPrefetch() { source_.CancelPrefetch(); }
     // The closed book: the cover page and the strip of page edges, of the given sizes.
     PageBuffers DrawFrontCover(QSize leftPage, QSize rightPage);
     PageBuffers DrawBackCover(QSize leftPage, QSize rightPage);
 
 private:
-    void LoadSlotPicture(const std::string& fileName, int slot, PageBuffers& pages,
+    SlotRequest RequestFor(const std::string& fileName, BookSize fittingPage) const;
+    void DrawSlotPicture(const SlotPicture& picture, int slot, PageBuffers& pages,
                          BookSize fittingPage);
+    std::vector<SlotRequest> SpreadRequests(const PageModel& page, BookSize size) const;
     void DrawCaption(QImage& page, int slot, const std::string& comment, int pictureHeight);
     void DrawTitle(QImage& cover);
 
     AlbumState& state_;
     const PictureList& pictures_;
-    PictureSource source_;
+    std::unique_ptr<PagePictures> ownSource_;
+    PagePictures& source_;
 };
 
 } // namespace folivex

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace folivex {
 
@@ -53,6 +54,10 @@ void SetGeometry(QWidget* widget, const PictureRect& r) {
 } // namespace
 
 BookView::BookView(AlbumState& state, const PictureList& pictures, BookWidgets widgets,
+                   PagePictures& source)
+    : state_(state), pictures_(pictures), w_(widgets), renderer_(state, pictures, source) {}
+
+BookView::BookView(AlbumState& state, const PictureList& pictures, BookWidgets widgets,
                    PictureSource source)
     : state_(state), pictures_(pictures), w_(widgets),
       renderer_(state, pictures, std::move(source)) {}
@@ -84,10 +89,12 @@ void BookView::ShowSpread() {
 }
 
 void BookView::DrawSpread() {
-    BusyCursor busy;
+    std::optional<BusyCursor> busy;
+    const QSize size = PageSizeOf(w_.imgLeftPage);
     // Composed apart and kept only when every picture was read, so a failed drawing
     // leaves the buffers (and what is shown) as they were.
-    buffers_ = renderer_.DrawSpread(PageSizeOf(w_.imgLeftPage));
+    buffers_ = renderer_.DrawSpread(size, [&busy] { busy.emplace(); });
+    renderer_.PrefetchAround(size);
 }
 
 void BookView::ShowBuffers() {
@@ -146,7 +153,8 @@ void BookView::ppmBilinearClick() {
         ~Restore() { flag = saved; }
     } restore{state_.clearImage, state_.clearImage};
     state_.clearImage = true;
-    DrawSpread();
+    // A one-shot drawing: the spreads around stay prepared for the usual mode.
+    buffers_ = renderer_.DrawSpread(PageSizeOf(w_.imgLeftPage));
     ShowBuffers();
 }
 

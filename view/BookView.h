@@ -31,6 +31,8 @@ struct BookWidgets {
 class BookView {
 public:
     BookView(AlbumState& state, const PictureList& pictures, BookWidgets widgets,
+             PagePictures& source);
+    BookView(AlbumState& state, const PictureList& pictures, BookWidgets widgets,
              PictureSource source);
 
     // Fills the background with copies of the texture (an empty texture leaves it as is).
@@ -39,8 +41,11 @@ public:
     void LayoutOpenBook();
     // Lays out the open book and shows the spread at the current page at once.
     void ShowSpread();
-    // Draws the spread at the current page into the page buffers only.
+    // Draws the spread at the current page into the page buffers only, with the busy
+    // cursor while its pictures are not ready; then prepares the spreads around it.
     void DrawSpread();
+    // Drops the preparation of spreads the user has jumped away from.
+    void CancelPrefetch() { renderer_.CancelPrefetch(); }
     // Shows the page buffers in the page images.
     void ShowBuffers();
     // Lays out the closed book, draws and shows its front (resetting the scroll bar) or

@@ -158,6 +158,7 @@ void Navigator::TurnPage(TurnMode mode) {
 }
 
 void Navigator::JumpToPage(int row) {
+    book_.CancelPrefetch();
     state_.page.currentPage = state_.page.SnapToSpread(row);
     book_.DrawSpread();
     book_.ShowBuffers();
@@ -168,6 +169,7 @@ void Navigator::JumpToPage(int row) {
 void Navigator::OpenAtRow(int row) {
     if (pictures_.IsEmpty())
         return;
+    book_.CancelPrefetch();
     state_.page.currentPage = state_.page.SnapToSpread(row);
     {
         const QSignalBlocker block(scroll_); // the spread is drawn once, below
@@ -187,6 +189,7 @@ void Navigator::scbStatusChange() {
     } else {
         state_.page.currentPage = state_.page.PageFromScrollPosition(scroll_->value(), rowCount);
         if (!state_.turning) {
+            book_.CancelPrefetch();
             book_.ShowSpread();
         }
     }

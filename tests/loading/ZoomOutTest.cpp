@@ -1,6 +1,6 @@
 // Tests of the area-averaging reduction: the known small results, and exact agreement
 // with a slow reference for odd, tiny and very large reductions.
-#include "view/ZoomOut.h"
+#include "loading/ZoomOut.h"
 
 #include <gtest/gtest.h>
 

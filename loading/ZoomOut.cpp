@@ -1,5 +1,5 @@
 // Area-averaging reduction of 24-bit pictures; see ZoomOut.h for the rules it keeps.
-#include "view/ZoomOut.h"
+#include "loading/ZoomOut.h"
 
 #include <algorithm>
 #include <cassert>
