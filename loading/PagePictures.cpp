@@ -39,7 +39,8 @@ std::string IdentityKey(const FileIdentity& id) {
 
 std::string ReadyKey(const FileIdentity& id, const SlotRequest& r) {
     return IdentityKey(id) + '\n' + std::to_string(r.box.width) + 'x' +
-           std::to_string(r.box.height) + (r.box.fourSplit ? "q" : "p") + (r.clean ? "c" : "n");
+           std::to_string(r.box.height) + (r.box.fourSplit ? "q" : "p") + (r.clean ? "c" : "n") +
+           '@' + std::to_string(r.scale);
 }
 
 std::string DecodedKey(const FileIdentity& id) {
@@ -50,14 +51,24 @@ bool IsJpegPath(const std::string& ext) {
     return ext == ".JPG" || ext == ".JPEG";
 }
 
-bool Covers(const KeptPicture& kept, const SlotBox& box) {
-    const PictureSize fitted = FitIntoSlot(box, kept.fullWidth, kept.fullHeight);
-    return kept.picture && kept.picture->width >= fitted.width &&
-           kept.picture->height >= fitted.height;
-}
-
 int Trunc(double x) {
     return !(x > 0) ? 0 : x >= double(INT_MAX) ? INT_MAX : int(x);
+}
+
+// The size of the slot picture in device pixels: the layout's fitted size times the
+// screen's scale.
+PictureSize TargetOf(const SlotRequest& r, int fullWidth, int fullHeight) {
+    const PictureSize fitted = FitIntoSlot(r.box, fullWidth, fullHeight);
+    if (r.scale == 1)
+        return fitted;
+    return {Trunc(fitted.width * r.scale + 0.5), Trunc(fitted.height * r.scale + 0.5)};
+}
+
+// A kept decode serves when it is at least the target, or the whole picture.
+bool Covers(const KeptPicture& kept, const SlotRequest& r) {
+    const PictureSize target = TargetOf(r, kept.fullWidth, kept.fullHeight);
+    return kept.picture && kept.picture->width >= std::min(target.width, kept.fullWidth) &&
+           kept.picture->height >= std::min(target.height, kept.fullHeight);
 }
 
 // The clean drawing as it has always been sized: both sides by the width's factor.
@@ -74,11 +85,14 @@ Bitmap24 ReduceClean(Bitmap24 picture, int fullWidth, int fullHeight, PictureSiz
 // The slot picture from a decode; `owned` may be taken apart instead of copied.
 KeptPicture Reduce(const Bitmap24& decoded, Bitmap24* owned, int fullWidth, int fullHeight,
                    const SlotRequest& r) {
-    const PictureSize fitted = FitIntoSlot(r.box, fullWidth, fullHeight);
+    const PictureSize fitted = TargetOf(r, fullWidth, fullHeight);
+    // Clean drawing never enlarges; a picture smaller than its box on a scaled screen is
+    // enlarged pixel by pixel, as the screen would have stretched it.
+    const bool enlarged = fitted.width > fullWidth || fitted.height > fullHeight;
     Bitmap24 out;
     if (decoded.empty() || fullWidth <= 0 || fullHeight <= 0)
         out = Bitmap24();
-    else if (!r.clean)
+    else if (!r.clean || enlarged)
         out = StretchNearest(decoded, fitted);
     else if (owned)
         out = ReduceClean(std::move(*owned), fullWidth, fullHeight, fitted);
@@ -192,7 +206,7 @@ KeptPicture PagePictures::MakeSlotPicture(const Job& job) {
     const std::string decodedKey = DecodedKey(job.id);
     KeptPicture ready;
     if (auto kept = job.id.known ? cache_.Find(decodedKey) : std::nullopt;
-        kept && Covers(*kept, job.request.box)) {
+        kept && Covers(*kept, job.request)) {
         ready = Reduce(*kept->picture, nullptr, kept->fullWidth, kept->fullHeight, job.request);
         const std::lock_guard lock(mutex_);
         ++counters_.reductions;
@@ -251,7 +265,7 @@ Bitmap24 PagePictures::DecodeJpegFor(const Job& job, const std::vector<std::uint
     const bool turned = info.orientation >= 5 && info.orientation <= 8;
     fullWidth = turned ? info.height : info.width;
     fullHeight = turned ? info.width : info.height;
-    const PictureSize fitted = FitIntoSlot(job.request.box, fullWidth, fullHeight);
+    const PictureSize fitted = TargetOf(job.request, fullWidth, fullHeight);
     return DecodeJpegScaled(
         bytes, ChooseJpegDenominator(info.width, info.height, info.orientation, fitted));
 }

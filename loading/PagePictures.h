@@ -35,8 +35,11 @@ using ThumbnailSource = std::function<Bitmap24(const std::string& path, int minL
 
 struct SlotRequest {
     std::string path;
-    SlotBox box;
+    SlotBox box;        // in layout pixels
     bool clean = false; // area-averaged rather than nearest-pixel reduction
+    // Device pixels per layout pixel: on a scaled screen the picture is made this much
+    // larger than the layout's box, so that it is drawn sharp rather than stretched.
+    double scale = 1;
 };
 
 struct SlotPicture {

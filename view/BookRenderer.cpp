@@ -10,6 +10,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -29,21 +30,38 @@ QRgb ToRgb(std::uint32_t bgr) {
     return qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-QImage NewPage(QSize size, QColor paper) {
-    QImage page(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
+// Device pixels from layout pixels on a page drawn at the given scale.
+int ToDevice(int layout, double scale) {
+    return int(std::lround(layout * scale));
+}
+
+// A page of `size` layout pixels, drawn with `scale` device pixels to each of them; a
+// painter on it works in layout pixels.
+QImage NewPage(QSize size, QColor paper, double scale) {
+    const QSize device(ToDevice(std::max(0, size.width()), scale),
+                       ToDevice(std::max(0, size.height()), scale));
+    QImage page(device, QImage::Format_RGB32);
+    page.setDevicePixelRatio(scale);
     page.fill(paper);
     return page;
 }
 
+// The page's size in layout pixels.
 BookSize SizeOf(const QImage& page) {
-    return {page.width(), page.height()};
+    const double scale = page.devicePixelRatio();
+    return {int(std::lround(page.width() / scale)), int(std::lround(page.height() / scale))};
 }
 
+// Fills layout column x: every device column it covers.
 void FillColumn(QImage& page, int x, QRgb color) {
-    if (x < 0 || x >= page.width())
-        return;
-    for (int y = 0; y < page.height(); ++y)
-        reinterpret_cast<QRgb*>(page.scanLine(y))[x] = color;
+    const double scale = page.devicePixelRatio();
+    const int x0 = std::max(0, ToDevice(x, scale));
+    const int x1 = std::min(page.width(), ToDevice(x + 1, scale));
+    for (int y = 0; y < page.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(page.scanLine(y));
+        for (int col = x0; col < x1; ++col)
+            row[col] = color;
+    }
 }
 
 // A font whose cell (ascent plus descent) is cellHeight pixels, as the desktop's positive
@@ -135,16 +153,17 @@ void ShadeSpine(QImage& page, QColor color, int n, bool towardRight) {
     for (int i = 1; i <= n; ++i) {
         const QRgb shade = qRgb(ShadeChannel(color.red(), i, n), ShadeChannel(color.green(), i, n),
                                 ShadeChannel(color.blue(), i, n));
-        FillColumn(page, ShadeColumn(page.width(), n, i, towardRight), shade);
+        FillColumn(page, ShadeColumn(SizeOf(page).width, n, i, towardRight), shade);
     }
 }
 
 void DrawEdgeLines(QImage& page, QColor color, PageSide side) {
     const QRgb paper = color.rgb();
     const QRgb dark = qRgb(color.red() / 2, color.green() / 2, color.blue() / 2);
-    const int m = EdgeLineCount(page.width());
+    const int width = SizeOf(page).width;
+    const int m = EdgeLineCount(width);
     for (int j = 1; j <= m; ++j)
-        FillColumn(page, side == PageSide::Left ? j - 1 : page.width() - j, j % 2 ? dark : paper);
+        FillColumn(page, side == PageSide::Left ? j - 1 : width - j, j % 2 ? dark : paper);
 }
 
 void StretchPlain(const Bitmap24& picture, QImage& page, const PictureRect& box) {
@@ -197,7 +216,7 @@ BookRenderer::BookRenderer(AlbumState& state, const PictureList& pictures, Pictu
 
 SlotRequest BookRenderer::RequestFor(const std::string& fileName, BookSize fittingPage) const {
     return {state_.pictureFolder + fileName,
-            SlotBoxOf(state_.page.splitMode, state_.rate, fittingPage), state_.clearImage};
+            SlotBoxOf(state_.page.splitMode, state_.rate, fittingPage), state_.clearImage, scale_};
 }
 
 void BookRenderer::DrawSlotPicture(const SlotPicture& picture, int slot, PageBuffers& pages,
@@ -207,7 +226,8 @@ void BookRenderer::DrawSlotPicture(const SlotPicture& picture, int slot, PageBuf
     if (!box || !picture.picture)
         return;
     state_.pictureBox = *box;
-    DrawPicture(*picture.picture, slot < 2 ? pages.left : pages.right, box->left, box->top);
+    DrawPicture(*picture.picture, slot < 2 ? pages.left : pages.right, ToDevice(box->left, scale_),
+                ToDevice(box->top, scale_));
 }
 
 void BookRenderer::DrawCaption(QImage& page, int slot, const std::string& comment,
@@ -251,7 +271,7 @@ PageBuffers BookRenderer::DrawSpread(QSize size, const std::function<void()>& be
     // Every picture is ready (or has failed) before anything of the state changes.
     const auto ready = source_.Fetch(SpreadRequests(state_.page, pageSize), beforeWait);
     const QColor paper = ColorFromText(state_.pageColor);
-    PageBuffers pages{NewPage(size, paper), NewPage(size, paper)};
+    PageBuffers pages{NewPage(size, paper, scale_), NewPage(size, paper, scale_)};
     const auto rows = state_.page.SlotRows(pictures_.RowCount());
     const bool fourSplit = state_.page.splitMode == 1;
     std::array<std::string, 4> shown;
@@ -308,7 +328,7 @@ void BookRenderer::DrawTitle(QImage& cover) {
 
 PageBuffers BookRenderer::DrawFrontCover(QSize leftPage, QSize rightPage) {
     const QColor paper = ColorFromText(state_.coverColor);
-    PageBuffers pages{NewPage(leftPage, paper), NewPage(rightPage, paper)};
+    PageBuffers pages{NewPage(leftPage, paper, scale_), NewPage(rightPage, paper, scale_)};
     const bool leftOpening = state_.page.openMode == 0;
     QImage& cover = leftOpening ? pages.right : pages.left;
     if ((state_.coverMode == 0 || state_.coverMode == 2) && !state_.albumTitle.empty())
@@ -329,7 +349,7 @@ PageBuffers BookRenderer::DrawFrontCover(QSize leftPage, QSize rightPage) {
 
 PageBuffers BookRenderer::DrawBackCover(QSize leftPage, QSize rightPage) {
     const QColor paper = ColorFromText(state_.coverColor);
-    PageBuffers pages{NewPage(leftPage, paper), NewPage(rightPage, paper)};
+    PageBuffers pages{NewPage(leftPage, paper, scale_), NewPage(rightPage, paper, scale_)};
     const int n = std::max(leftPage.width(), rightPage.width()) / 20;
     if (state_.page.openMode == 1)
         ShadeSpine(pages.left, paper, n, true);

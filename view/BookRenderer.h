@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,7 +44,8 @@ void ShadeSpine(QImage& page, QColor color, int n, bool towardRight);
 void DrawEdgeLines(QImage& page, QColor color, PageSide side);
 // Nearest-pixel stretch of the whole picture over box (clipped to the page).
 void StretchPlain(const Bitmap24& picture, QImage& page, const PictureRect& box);
-// The picture unscaled with its top-left corner at (x, y) (clipped to the page).
+// The picture unscaled with its top-left corner at device pixel (x, y) (clipped to the
+// page).
 void DrawPicture(const Bitmap24& picture, QImage& page, int x, int y);
 
 class BookRenderer {
@@ -62,6 +64,10 @@ public:
     // the current mode, in the background.
     void PrefetchAround(QSize page);
     void CancelPrefetch() { source_.CancelPrefetch(); }
+    // Device pixels per layout pixel of the screen the pages go to (at least 1). The
+    // layout stays in layout pixels; the buffers, their pictures and their text are drawn
+    // at the device's resolution and carry it as their device pixel ratio.
+    void SetDeviceScale(double scale) { scale_ = std::max(1.0, scale); }
     // The closed book: the cover page and the strip of page edges, of the given sizes.
     PageBuffers DrawFrontCover(QSize leftPage, QSize rightPage);
     PageBuffers DrawBackCover(QSize leftPage, QSize rightPage);
@@ -78,6 +84,7 @@ private:
     const PictureList& pictures_;
     std::unique_ptr<PagePictures> ownSource_;
     PagePictures& source_;
+    double scale_ = 1;
 };
 
 } // namespace folivex

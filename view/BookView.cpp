@@ -62,7 +62,10 @@ BookView::BookView(AlbumState& state, const PictureList& pictures, BookWidgets w
     : state_(state), pictures_(pictures), w_(widgets),
       renderer_(state, pictures, std::move(source)) {}
 
-QSize BookView::PageSizeOf(const PageImage* page) const {
+QSize BookView::DrawingSizeOf(const PageImage* page) {
+    // Asked before every drawing, so a window moved to a screen of another scale is
+    // drawn at that scale from its next page on.
+    renderer_.SetDeviceScale(page->devicePixelRatioF());
     return page->size();
 }
 
@@ -90,7 +93,7 @@ void BookView::ShowSpread() {
 
 void BookView::DrawSpread() {
     std::optional<BusyCursor> busy;
-    const QSize size = PageSizeOf(w_.imgLeftPage);
+    const QSize size = DrawingSizeOf(w_.imgLeftPage);
     // Composed apart and kept only when every picture was read, so a failed drawing
     // leaves the buffers (and what is shown) as they were.
     buffers_ = renderer_.DrawSpread(size, [&busy] { busy.emplace(); });
@@ -115,7 +118,7 @@ void BookView::DrawFrontCover() {
         HeldUpdates held(w_.ntbBase);
         PlaceClosedBook(Cover::Front);
         buffers_ =
-            renderer_.DrawFrontCover(PageSizeOf(w_.imgLeftPage), PageSizeOf(w_.imgRightPage));
+            renderer_.DrawFrontCover(DrawingSizeOf(w_.imgLeftPage), DrawingSizeOf(w_.imgRightPage));
         ShowBuffers();
     }
     if (w_.scbStatus) {
@@ -127,7 +130,8 @@ void BookView::DrawFrontCover() {
 void BookView::DrawBackCover() {
     HeldUpdates held(w_.ntbBase);
     PlaceClosedBook(Cover::Back);
-    buffers_ = renderer_.DrawBackCover(PageSizeOf(w_.imgLeftPage), PageSizeOf(w_.imgRightPage));
+    buffers_ =
+        renderer_.DrawBackCover(DrawingSizeOf(w_.imgLeftPage), DrawingSizeOf(w_.imgRightPage));
     ShowBuffers();
 }
 
@@ -154,7 +158,7 @@ void BookView::ppmBilinearClick() {
     } restore{state_.clearImage, state_.clearImage};
     state_.clearImage = true;
     // A one-shot drawing: the spreads around stay prepared for the usual mode.
-    buffers_ = renderer_.DrawSpread(PageSizeOf(w_.imgLeftPage));
+    buffers_ = renderer_.DrawSpread(DrawingSizeOf(w_.imgLeftPage));
     ShowBuffers();
 }
 

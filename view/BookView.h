@@ -64,7 +64,7 @@ public:
 
 private:
     void PlaceClosedBook(Cover cover);
-    QSize PageSizeOf(const PageImage* page) const;
+    QSize DrawingSizeOf(const PageImage* page);
 
     AlbumState& state_;
     const PictureList& pictures_;

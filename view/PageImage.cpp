@@ -19,12 +19,14 @@ void PageImage::SetImage(const QImage& image) {
 
 void PageImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, image_); // at its device pixel ratio: sharp on scaled screens
     // Whatever the image does not cover (briefly, while a page is being resized).
-    if (image_.width() < width())
-        painter.fillRect(image_.width(), 0, width() - image_.width(), height(), palette().window());
-    if (image_.height() < height())
-        painter.fillRect(0, image_.height(), width(), height() - image_.height(),
+    const QSize covered = image_.deviceIndependentSize().toSize();
+    if (covered.width() < width())
+        painter.fillRect(covered.width(), 0, width() - covered.width(), height(),
+                         palette().window());
+    if (covered.height() < height())
+        painter.fillRect(0, covered.height(), width(), height() - covered.height(),
                          palette().window());
 }
 
