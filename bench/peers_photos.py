@@ -5,7 +5,8 @@ peers_photos.py DIR makes DIR/big/P0..P3.jpg (6000 x 4000) and DIR/small/DSC0000
 (1920 x 1280), quality 90. Each picture mixes smooth colour gradients, blurred structure
 at two scales, hard-edged shapes and per-pixel noise, so that its JPEG carries about as
 much entropy as a camera photo (about 7 MB for 24 megapixels) and decoding costs what a
-photo costs. Existing complete sets are kept.
+photo costs. Existing complete sets are kept. Pillow's noise is not seeded, so two sets
+differ in detail, not in size or decoding cost.
 """
 import os
 import random
