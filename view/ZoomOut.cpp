@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -162,9 +163,12 @@ inline __m128i Load(const u8* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
-// Reads 48 * ceil(count / 16) bytes from p: the caller checks they lie in the row.
-inline void BlockSumWide(const u8* p, std::size_t count, const ChannelMasks& masks, u64& b, u64& g,
-                         u64& r) {
+// Whole groups of 16 pixels lie inside the span; a shorter rest is read as 48 bytes too,
+// the bytes past it masked off, unless those could pass rowEnd (the last spans of a row,
+// which the caller marks as nearEnd).
+template <bool nearEnd>
+void BlockSumWide(const u8* p, std::size_t count, const u8* rowEnd, const ChannelMasks& masks,
+                  u64& b, u64& g, u64& r) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i m0 = masks.m[0], m1 = masks.m[1], m2 = masks.m[2];
     __m128i sb = zero, sg = zero, sr = zero;
@@ -182,31 +186,35 @@ inline void BlockSumWide(const u8* p, std::size_t count, const ChannelMasks& mas
     for (; count >= 16; count -= 16, p += 48) {
         add(Load(p), Load(p + 16), Load(p + 32));
     }
-    if (count > 0) {
+    u64 restB = 0, restG = 0, restR = 0;
+    if (count > 0 && (!nearEnd || rowEnd - p >= 48)) {
         const u8* keep = kKeepFirst + 48 - 3 * count;
         add(_mm_and_si128(Load(p), Load(keep)), _mm_and_si128(Load(p + 16), Load(keep + 16)),
             _mm_and_si128(Load(p + 32), Load(keep + 32)));
+    } else if (count > 0) {
+        BlockSumPlain(p, count, restB, restG, restR);
     }
     const __m128i bg = _mm_add_epi64(_mm_unpacklo_epi64(sb, sg), _mm_unpackhi_epi64(sb, sg));
-    b = u64(_mm_cvtsi128_si64(bg));
-    g = u64(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bg, bg)));
-    r = u64(_mm_cvtsi128_si64(_mm_add_epi64(sr, _mm_unpackhi_epi64(sr, sr))));
+    b = u64(_mm_cvtsi128_si64(bg)) + restB;
+    g = u64(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bg, bg))) + restG;
+    r = u64(_mm_cvtsi128_si64(_mm_add_epi64(sr, _mm_unpackhi_epi64(sr, sr)))) + restR;
 }
 
 // One row across: every destination pixel from its span of the source row.
 void ShrinkRow(const u8* source, u8* destination, const BoxFilter& filter) {
     static const ChannelMasks masks;
-    const std::size_t rowBytes = 3 * filter.from;
+    const u8* rowEnd = source + 3 * filter.from;
     Carry carry;
     for (const Span& span : filter.spans) {
-        const std::size_t count = span.last - span.first;
         _mm_prefetch(reinterpret_cast<const char*>(source + 3 * span.first + kPrefetchAhead),
                      _MM_HINT_T0);
+        const u8* first = source + 3 * span.first;
+        const std::size_t count = span.last - span.first;
         u64 b, g, r;
-        if (3 * span.first + 48 * ((count + 15) / 16) <= rowBytes) {
-            BlockSumWide(source + 3 * span.first, count, masks, b, g, r);
+        if (rowEnd - first >= std::ptrdiff_t(48 * ((count + 15) / 16))) {
+            BlockSumWide<false>(first, count, rowEnd, masks, b, g, r);
         } else {
-            BlockSumPlain(source + 3 * span.first, count, b, g, r);
+            BlockSumWide<true>(first, count, rowEnd, masks, b, g, r);
         }
         FinishPixel(span, filter, source, b, g, r, carry, destination);
         destination += 3;
