@@ -388,6 +388,12 @@ void TfrmFXMainForm::RestoreFullScreen() {
 }
 
 void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
+    // An album forwarded while the thumbnail cache is being built would replace the list
+    // under the build: it waits until the build ends.
+    if (contents_ && contents_->BuildingThumbnailCache()) {
+        forwardedDuringBuild_.push_back(albumPath);
+        return;
+    }
     if (isMinimized()) {
         if (msiAllDisp->isChecked())
             showMaximized();
@@ -401,6 +407,15 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
     if (OpenArgument(*albumPath) == OpenedAs::AlbumFile)
         setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
                        QString::fromStdString(state_.albumTitle));
+}
+
+void TfrmFXMainForm::ReceiveWaitingForwards() {
+    std::vector<std::optional<QString>> waiting;
+    waiting.swap(forwardedDuringBuild_);
+    if (!isVisible())
+        return; // the window was closed during the build
+    for (const auto& path : waiting)
+        ReceiveForwarded(path);
 }
 
 TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
@@ -776,7 +791,16 @@ void TfrmFXMainForm::ConnectCommands() {
     on(bars_->spbViewFolder, [this] { albumFiles_->spbViewFolderClick(); });
     on(bars_->spbWriteTitle, [this] { albumFiles_->spbWriteTitleClick(); });
     // Contents.
-    on(msiMkThumCa, [this] { contents_->msiMkThumCacheClick(); });
+    on(msiMkThumCa, [this] {
+        struct Replay {
+            TfrmFXMainForm& form;
+            ~Replay() {
+                if (!form.forwardedDuringBuild_.empty())
+                    QTimer::singleShot(0, &form, [&f = form] { f.ReceiveWaitingForwards(); });
+            }
+        } replay{*this};
+        contents_->msiMkThumCacheClick();
+    });
     on(msiAdd, [this] { contents_->msiAddPicClick(); });
     on(edtDelete, [this] { contents_->msiDeletePicClick(); });
     on(msiAllClear, [this] { contents_->msiNewClick(); });

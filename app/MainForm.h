@@ -19,6 +19,8 @@
 #include <QToolButton>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QLineEdit;
 
@@ -210,6 +212,9 @@ private:
     bool PreviewsKeysOf(QObject* receiver) const;
     void PlaceBaseImages();
     void CommitTypedComment();
+    // Albums forwarded by second starts while the thumbnail cache was being built.
+    void ReceiveWaitingForwards();
+    std::vector<std::optional<QString>> forwardedDuringBuild_;
 };
 
 } // namespace folivex

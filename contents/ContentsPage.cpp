@@ -1,6 +1,7 @@
 #include "contents/ContentsPage.h"
 
 #include "contents/PictureRows.h"
+#include "contents/ThumbnailBuildLoop.h"
 #include "contents/ThumbnailImage.h"
 #include "core/Error.h"
 #include "core/Paths.h"
@@ -241,9 +242,25 @@ void ContentsPage::speThumSizeChange() {
 }
 
 void ContentsPage::msiMkThumCacheClick() {
-    imlThum.Build(pictures_, state_.pictureFolder, settings_.thumbnailSize, config_.cacheFolder,
-                  hooks_.pictureSource, hooks_.status);
+    if (buildLoop_ != nullptr)
+        return; // one build at a time
+    ThumbnailBuildLoop loop(window());
+    buildLoop_ = &loop;
+    struct Done {
+        ThumbnailBuildLoop*& loop;
+        ~Done() { loop = nullptr; }
+    } done{buildLoop_};
+    const bool built =
+        imlThum.Build(pictures_, state_.pictureFolder, settings_.thumbnailSize, config_.cacheFolder,
+                      hooks_.pictureSource, hooks_.status, &loop);
+    if (!built && hooks_.status)
+        hooks_.status(QString::fromStdString(state_.pictureFolder));
     RepaintThumbnails();
+}
+
+void ContentsPage::StopThumbnailCacheBuild() {
+    if (buildLoop_ != nullptr)
+        buildLoop_->Stop();
 }
 
 void ContentsPage::LoadThumbnailCache() {

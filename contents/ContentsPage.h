@@ -24,6 +24,8 @@
 
 namespace folivex {
 
+class ThumbnailBuildLoop;
+
 struct ContentsHooks {
     StatusText status;                                   // status panel 1 (repaint at once)
     std::function<void(const QString&)> caption;         // the window caption
@@ -69,7 +71,13 @@ public:
     void msiNewClick();       // clear
     void ppmContentsPopup();  // enables the pop-up's items
     void speThumSizeChange();
-    void msiMkThumCacheClick(); // MakeThumbnailCache
+    // MakeThumbnailCache. The pictures are made on worker threads while this waits in a
+    // local event loop (see ThumbnailBuildLoop): the window paints, input other than Esc
+    // is held off until the build ends, Esc stops it and keeps the previous cache.
+    void msiMkThumCacheClick();
+    bool BuildingThumbnailCache() const { return buildLoop_ != nullptr; }
+    // What Esc does during a build.
+    void StopThumbnailCacheBuild();
     void LoadThumbnailCache();
 
     // What showing the contents view does to the list before the page switch: the tree
@@ -105,6 +113,7 @@ private:
     ContentsHooks hooks_;
     ContentsConfig config_;
     bool syncingTree_ = false;
+    ThumbnailBuildLoop* buildLoop_ = nullptr;
     std::set<std::string> failedPaths_;
 };
 

@@ -63,8 +63,10 @@ Made MakeFromJpegFile(const std::string& path, int size) {
 // the results in row order. Destruction stops and joins the workers.
 class ParallelDecoder {
 public:
-    ParallelDecoder(std::vector<std::string> paths, std::vector<bool> jpeg, int size)
-        : paths_(std::move(paths)), jpeg_(std::move(jpeg)), slots_(paths_.size()), size_(size) {
+    ParallelDecoder(std::vector<std::string> paths, std::vector<bool> jpeg, int size,
+                    ThumbnailBuildWait* wait)
+        : paths_(std::move(paths)), jpeg_(std::move(jpeg)), slots_(paths_.size()), size_(size),
+          wait_(wait) {
         unsigned n = std::thread::hardware_concurrency();
         n = std::clamp(n, 1u, 8u);
         n = std::min<unsigned>(n, unsigned(paths_.size()));
@@ -79,10 +81,21 @@ public:
     ParallelDecoder(const ParallelDecoder&) = delete;
     ParallelDecoder& operator=(const ParallelDecoder&) = delete;
 
-    // The result of a JPEG row; rethrows its decoding error.
-    Made Take(std::size_t index) {
+    // The result of a JPEG row; rethrows its decoding error. Nothing when the build's
+    // wait says to stop first.
+    std::optional<Made> Take(std::size_t index) {
         std::unique_lock lock(mutex_);
-        done_.wait(lock, [&] { return slots_[index].finished; });
+        if (wait_ != nullptr) {
+            while (!slots_[index].finished) {
+                lock.unlock();
+                wait_->Sleep();
+                if (wait_->Stopping())
+                    return std::nullopt;
+                lock.lock();
+            }
+        } else {
+            done_.wait(lock, [&] { return slots_[index].finished; });
+        }
         Slot& slot = slots_[index];
         if (slot.error)
             std::rethrow_exception(slot.error);
@@ -115,6 +128,8 @@ private:
             slots_[i].error = error;
             slots_[i].finished = true;
             done_.notify_all();
+            if (wait_ != nullptr)
+                wait_->Wake();
         }
     }
 
@@ -122,6 +137,7 @@ private:
     std::vector<bool> jpeg_;
     std::vector<Slot> slots_;
     int size_;
+    ThumbnailBuildWait* wait_;
     std::atomic<std::size_t> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
@@ -168,11 +184,11 @@ void ThumbnailCache::Load(const std::string& cacheFolder, const std::string& pic
         images_.push_back(ToQImage(image));
 }
 
-void ThumbnailCache::Build(const PictureList& list, const std::string& pictureFolder, int size,
+bool ThumbnailCache::Build(const PictureList& list, const std::string& pictureFolder, int size,
                            const std::string& cacheFolder, const PictureSource& source,
-                           const StatusText& status) {
+                           const StatusText& status, ThumbnailBuildWait* wait) {
     if (list.IsEmpty())
-        return;
+        return true;
     CacheFileWriter writer(ThumbnailCacheFileName(cacheFolder, pictureFolder));
 
     const int rowCount = list.RowCount();
@@ -185,13 +201,17 @@ void ThumbnailCache::Build(const PictureList& list, const std::string& pictureFo
     std::vector<QImage> made;
     std::vector<EncodedThumbnail> encoded;
     {
-        ParallelDecoder decoder(paths, jpeg, size);
+        ParallelDecoder decoder(paths, jpeg, size, wait);
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            Made m = jpeg[i] ? decoder.Take(i) : MakeFrom(source(paths[i]), size);
-            made.push_back(ToQImage(m.thumb));
-            encoded.push_back(std::move(m.jpeg));
+            std::optional<Made> m = jpeg[i] ? decoder.Take(i) : MakeFrom(source(paths[i]), size);
+            if (!m)
+                return false;
+            made.push_back(ToQImage(m->thumb));
+            encoded.push_back(std::move(m->jpeg));
             if (status)
                 status(ThumbnailProgressText(int(i) + 1, rowCount));
+            if (wait != nullptr && wait->Stopping())
+                return false;
         }
     }
     writer.Commit(SerializeThumbnailCache(size, size, encoded));
@@ -199,6 +219,7 @@ void ThumbnailCache::Build(const PictureList& list, const std::string& pictureFo
     images_ = std::move(made);
     if (status)
         status(QString::fromStdString(pictureFolder));
+    return true;
 }
 
 } // namespace folivex

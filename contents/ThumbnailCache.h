@@ -20,6 +20,21 @@ using PictureSource = std::function<Bitmap24(const std::string& path)>;
 // Shows a text in status panel 1 (and repaints it at once).
 using StatusText = std::function<void(const QString&)>;
 
+// How a cache build waits for its worker threads without holding up the thread that runs
+// it, and learns that it is to stop. An implementation may run an event loop meanwhile.
+class ThumbnailBuildWait {
+public:
+    virtual ~ThumbnailBuildWait() = default;
+    // On the building thread: returns once Wake() has been called since the last return,
+    // or at once when the build is to stop.
+    virtual void Sleep() = 0;
+    // From any thread: a picture is ready.
+    virtual void Wake() = 0;
+    // On the building thread after every picture (a chance to handle other work): true
+    // when the build is to stop.
+    virtual bool Stopping() = 0;
+};
+
 // The cache file of a picture folder: the cache folder, then the folder with every "/"
 // and ":" byte left out. Names too long for the file system keep their start and end
 // with a hash of the whole name; the root folder, which would give no name, maps to "%".
@@ -50,9 +65,15 @@ public:
     // decoded at reduced scale on worker threads; any other picture through `source` on
     // the calling thread. A picture that fails stops the build with its error; the
     // previous cache file and thumbnails then stay as they were.
-    void Build(const PictureList& list, const std::string& pictureFolder, int size,
+    //
+    // With `wait`, the building thread never blocks on a worker: it sleeps through
+    // `wait` and asks it after every picture whether to stop. A stopped build returns
+    // false and leaves the cache file and the thumbnails as they were, as a failed one
+    // does; the workers are joined before it returns. The list is read only before the
+    // first picture.
+    bool Build(const PictureList& list, const std::string& pictureFolder, int size,
                const std::string& cacheFolder, const PictureSource& source,
-               const StatusText& status);
+               const StatusText& status, ThumbnailBuildWait* wait = nullptr);
 
 private:
     int width_ = 32;

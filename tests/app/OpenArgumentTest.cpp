@@ -2,10 +2,12 @@
 // none of the things the program opens.
 #include "FormFixture.h"
 
+#include "contents/ContentsPage.h"
 #include "view/PageImage.h"
 
 #include <QApplication>
 #include <QStackedWidget>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -80,6 +82,35 @@ TEST_F(OpenArgumentTest, APathThatIsNothingOpenableIsRefusedAndTheAlbumStays) {
         EXPECT_EQ(form->State().pictureFolder, folder);
         EXPECT_EQ(form->RowCount(), rows);
     }
+}
+
+// A second start that forwards a folder while the thumbnail cache is being built must
+// not replace the list under the build: it is opened once the build has ended.
+TEST_F(OpenArgumentTest, AFolderForwardedDuringACacheBuildOpensAfterIt) {
+    const std::string first = CopySample();
+    const std::string second = dir_.path().toStdString() + "/other";
+    std::filesystem::create_directories(second);
+    std::filesystem::copy_file(first + "/IMG001.JPG", second + "/one.jpg");
+    auto form = StartWith(first);
+    form->msiContentsClick();
+    bool forwarded = false;
+    std::string folderAfterForward;
+    QTimer::singleShot(0, form.get(), [&] { // runs inside the build's event loop
+        forwarded = form->Contents().BuildingThumbnailCache();
+        form->ReceiveForwarded(QString::fromStdString(second));
+        folderAfterForward = form->State().pictureFolder;
+    });
+    form->msiMkThumCa->trigger();
+    EXPECT_TRUE(forwarded);
+    EXPECT_EQ(folderAfterForward, first + "/");
+    EXPECT_EQ(form->State().pictureFolder, first + "/");
+    EXPECT_TRUE(std::filesystem::exists(
+        ThumbnailCacheFileName(dir_.path().toStdString() + "/Cache/", first + "/")));
+    EXPECT_EQ(form->Contents().imlThum.Count(), 12);
+    QApplication::processEvents(); // the waiting album is opened now
+    EXPECT_EQ(form->State().pictureFolder, second + "/");
+    EXPECT_EQ(form->RowCount(), 2);
+    EXPECT_TRUE(dialogs_.shown.empty());
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <iterator>
 
 namespace folivex {
 namespace {
@@ -42,6 +44,7 @@ protected:
     ScriptedDialogs dialogs;
     std::vector<QString> statuses, captions, paintErrors;
     int changes = 0;
+    std::function<void()> onStatus;
     std::unique_ptr<ContentsPage> page;
 
     std::string Pics() const { return tree.Path("home/Pics"); }
@@ -60,7 +63,11 @@ protected:
         config.shell.mountTable = tree.Path("mounts");
         config.shell.labelFolder = tree.Path("labels");
         ContentsHooks hooks;
-        hooks.status = [this](const QString& s) { statuses.push_back(s); };
+        hooks.status = [this](const QString& s) {
+            statuses.push_back(s);
+            if (onStatus)
+                onStatus();
+        };
         hooks.caption = [this](const QString& s) { captions.push_back(s); };
         hooks.paintError = [this](const QString& s) { paintErrors.push_back(s); };
         hooks.listChanged = [this] { ++changes; };
@@ -357,6 +364,58 @@ TEST_F(ContentsPageTest, ThumbnailsFromFileFromCacheAndBrokenPictures) {
     EXPECT_EQ(statuses.back(), QString::fromStdString(tree.Path("shots/")));
     std::filesystem::remove(tree.Path("shots/1.jpg")); // painted from the cache now
     EXPECT_GT(redAt(1), 200);
+}
+
+// Esc pressed through the focused widget while the cache is being built stops the build:
+// the previous cache file stays byte for byte and so do the thumbnails. Clicks during the
+// build are held off; afterwards they work again.
+TEST_F(ContentsPageTest, EscDuringTheCacheBuildKeepsThePreviousCache) {
+    tree.Folder("many");
+    for (int i = 0; i < 30; ++i)
+        WriteJpeg(tree.Path("many/" + std::to_string(100 + i) + ".jpg"), std::uint8_t(200));
+    settings.thumbnailSize = 40;
+    page->ResetPageList();
+    page->show();
+    QApplication::setActiveWindow(page.get());
+    page->ftvFTree->SetDirectory(tree.Path("many"));
+    page->msiMkThumCacheClick();
+    const std::string cacheFile =
+        ThumbnailCacheFileName(tree.Path("Cache") + "/", tree.Path("many/"));
+    std::ifstream in(cacheFile, std::ios::binary);
+    const std::string before{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(before.empty());
+    for (int i = 0; i < 30; ++i) // a finished build would write other bytes
+        WriteJpeg(tree.Path("many/" + std::to_string(100 + i) + ".jpg"), std::uint8_t(20));
+
+    page->stgPageList->setFocus();
+    SelectCell(1, 1);
+    const QPoint row3(40, page->stgPageList->rowViewportPosition(2) + 5);
+    int shown = 0;
+    bool building = false;
+    onStatus = [&] {
+        if (++shown == 3) {
+            building = page->BuildingThumbnailCache();
+            QTest::mouseClick(page->stgPageList->viewport(), Qt::LeftButton, {}, row3);
+            QWidget* focused = QApplication::focusWidget();
+            QTest::keyClick(focused ? focused : page->stgPageList, Qt::Key_Escape);
+        }
+    };
+    page->msiMkThumCacheClick();
+    onStatus = nullptr;
+    EXPECT_TRUE(building);
+    EXPECT_FALSE(page->BuildingThumbnailCache());
+    EXPECT_EQ(shown, 4); // the third picture's progress, then the folder
+    EXPECT_EQ(statuses.back(), QString::fromStdString(tree.Path("many/")));
+    std::ifstream again(cacheFile, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(again), {}) == before)
+        << "the cache file changed";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.Path("Cache")), {}), 1);
+    ASSERT_EQ(page->imlThum.Count(), 30);
+    EXPECT_GT(qRed(page->imlThum.Image(0).pixel(20, 20)), 150);
+
+    EXPECT_EQ(page->stgPageList->CaretRow(), 1); // the click during the build was dropped
+    QTest::mouseClick(page->stgPageList->viewport(), Qt::LeftButton, {}, row3);
+    EXPECT_EQ(page->stgPageList->CaretRow(), 3);
 }
 
 } // namespace

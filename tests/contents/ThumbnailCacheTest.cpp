@@ -1,5 +1,6 @@
 // Thumbnails, the cache file format and the cache build and load on real folders.
 #include "contents/ThumbnailCache.h"
+#include "contents/ThumbnailBuildLoop.h"
 #include "contents/ThumbnailCacheFile.h"
 #include "contents/ThumbnailImage.h"
 
@@ -8,8 +9,10 @@
 #include "contents/PictureRows.h"
 #include "contents/TempTree.h"
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace folivex {
 namespace {
@@ -202,6 +205,87 @@ TEST(CacheBuild, FailedPictureKeepsPreviousCache) {
     // A broken JPEG is an error too, not a grey thumbnail.
     WriteBytes(f.folder + "p11.jpg", {0xFF, 0xD8, 0xFF});
     EXPECT_THROW(f.Build(cache), Error);
+}
+
+// A wait that sleeps on the test's own thread and stops after a given number of
+// pictures, as Esc does in the program.
+class CountingWait : public ThumbnailBuildWait {
+public:
+    explicit CountingWait(int stopAfter) : stopAfter_(stopAfter) {}
+    void Sleep() override {
+        while (!woken_.exchange(false))
+            std::this_thread::yield();
+        ++sleeps;
+    }
+    void Wake() override { woken_ = true; }
+    bool Stopping() override { return ++asked >= stopAfter_; }
+    int asked = 0;
+    int sleeps = 0;
+
+private:
+    int stopAfter_;
+    std::atomic<bool> woken_{false};
+};
+
+void Recolour(const CacheFixture& f, int n, int shift) {
+    for (int i = 0; i < n; ++i)
+        WriteBytes(f.folder + "p" + std::to_string(10 + i) + ".jpg",
+                   EncodeJpeg(Solid(60, 40, 0, 0, std::uint8_t(20 * i + shift)), 95));
+}
+
+TEST(CacheBuild, StoppedBuildKeepsThePreviousCacheByteForByte) {
+    CacheFixture f(8);
+    ThumbnailCache cache;
+    f.Build(cache);
+    const auto before = ReadBytes(f.CacheFile());
+    ASSERT_FALSE(before.empty());
+    Recolour(f, 8, 100); // a finished build would now write other bytes
+
+    for (int stopAfter : {1, 3, 8}) {
+        SCOPED_TRACE(stopAfter);
+        CountingWait wait(stopAfter);
+        EXPECT_FALSE(cache.Build(f.list, f.folder, 32, f.cache, QtSource(), nullptr, &wait));
+        EXPECT_EQ(wait.asked, stopAfter); // asked after every picture, stopped at once
+        EXPECT_EQ(ReadBytes(f.CacheFile()), before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.cache), {}), 1);
+        ASSERT_EQ(cache.Count(), 8);
+        EXPECT_NEAR(CentreRed(cache.Image(1)), 20, 6); // the previous thumbnails stay
+    }
+}
+
+TEST(CacheBuild, BuildThatWaitsWritesWhatABlockingBuildWrites) {
+    CacheFixture f(6);
+    ThumbnailCache blocking, waiting;
+    f.Build(blocking);
+    const auto expected = ReadBytes(f.CacheFile());
+    std::filesystem::remove(f.CacheFile());
+    CountingWait wait(1000);
+    EXPECT_TRUE(waiting.Build(f.list, f.folder, 32, f.cache, QtSource(), nullptr, &wait));
+    EXPECT_EQ(wait.asked, 6 + wait.sleeps); // after every picture and every wake-up
+    EXPECT_EQ(ReadBytes(f.CacheFile()), expected);
+    EXPECT_EQ(waiting.Count(), 6);
+}
+
+// The cancel path of Esc in the program: the event-loop wait stopped during the build.
+TEST(CacheBuild, EventLoopWaitStoppedKeepsThePreviousCache) {
+    CacheFixture f(10);
+    ThumbnailCache cache;
+    f.Build(cache);
+    const auto before = ReadBytes(f.CacheFile());
+    Recolour(f, 10, 100);
+    ThumbnailBuildLoop loop(nullptr);
+    int shown = 0;
+    EXPECT_FALSE(cache.Build(
+        f.list, f.folder, 32, f.cache, QtSource(),
+        [&](const QString&) {
+            if (++shown == 2)
+                loop.Stop();
+        },
+        &loop));
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(ReadBytes(f.CacheFile()), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.cache), {}), 1);
+    EXPECT_EQ(cache.Count(), 10);
 }
 
 TEST(CacheBuild, MissingCacheFolderIsReportedBeforeDecoding) {

@@ -191,6 +191,41 @@ TEST(ZoomOutTest, ZoomOutIsAcrossThenDown) {
     }
 }
 
+// Random sizes and factors against the slow reference: spans of every length, short and
+// longer than the scaler reads at once, ending anywhere in the row, including at its end.
+TEST(ZoomOutTest, RandomSizesAndFactorsMatchReference) {
+    std::mt19937 random(2024);
+    for (int round = 0; round < 150; ++round) {
+        const int width = 1 + int(random() % 700), height = 1 + int(random() % 40);
+        const double factor = double(random() % 100001) / 100000.0;
+        SCOPED_TRACE(testing::Message() << width << "x" << height << " * " << factor);
+        const Bitmap24 source = RandomPicture(width, height, unsigned(round));
+        const int newWidth = int(width * factor), newHeight = int(height * factor);
+        Bitmap24 zoomed = source;
+        ZoomOutBitmap(zoomed, factor);
+        if (newWidth == 0 || newHeight == 0) {
+            EXPECT_TRUE(zoomed.pixels.empty());
+            continue;
+        }
+        ExpectSame(ReferenceHeight(ReferenceWidth(source, newWidth), newHeight), zoomed);
+        if (HasFailure()) {
+            return;
+        }
+    }
+}
+
+// A picture whose last row ends at the end of its storage: the widest reads must stay
+// inside it (the sanitizer build checks), with every width from one to the source's.
+TEST(ZoomOutTest, EveryWidthOfOneRow) {
+    const Bitmap24 source = RandomPicture(67, 1, 9);
+    for (int width = 1; width <= 67; ++width) {
+        SCOPED_TRACE(width);
+        Bitmap24 across(width, 1);
+        ShrinkWidth(source, across);
+        ExpectSame(ReferenceWidth(source, width), across);
+    }
+}
+
 // One destination pixel covering tens of thousands of source pixels would overflow
 // 32-bit sums; the averages must still be right.
 TEST(ZoomOutTest, HugeReductionsAverageCorrectly) {

@@ -1,0 +1,169 @@
+// The program's side of bench/peers.sh, which runs the same work through Pillow on the
+// same files and prints both. It reads the photos that peers_photos.py wrote into
+// $FOLIVEX_PEERS_DIR (big/P0..P3.jpg, 6000 x 4000; small/DSC*.jpg, 1920 x 1280) and
+// skips every figure when they are missing. Each spread figure reports the box its
+// pictures were fitted into, so that Pillow reduces into exactly the same boxes.
+#include "contents/PictureRows.h"
+#include "contents/ThumbnailCache.h"
+#include "core/Error.h"
+#include "loading/JpegDecoder.h"
+#include "loading/PictureLoader.h"
+#include "view/BookLayout.h"
+#include "view/BookRenderer.h"
+#include "view/ZoomOut.h"
+
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace folivex {
+namespace {
+
+QGuiApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench_peers";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        auto* a = new QGuiApplication(argc, argv);
+        QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+        return a;
+    }();
+    return *app;
+}
+
+std::string PhotoFolder(const char* set) {
+    const char* root = std::getenv("FOLIVEX_PEERS_DIR");
+    if (root == nullptr || *root == '\0')
+        return {};
+    const std::string folder = std::string(root) + "/" + set + "/";
+    return std::filesystem::exists(folder + ".complete") ? folder : std::string();
+}
+
+// How the spread renderer gets a picture: the one place to change when the view takes
+// its pictures from elsewhere (the whole file read and decoded on every call, as the
+// main window hands them over now).
+PictureSource SpreadPictures() {
+    static TSPIBitmap spi;
+    return [](const std::string& path) { return LoadPicture24(path, spi); };
+}
+
+// kB from a /proc/self/status line such as "VmHWM:  12345 kB".
+long StatusKilobytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::atol(line.c_str() + std::string(key).size());
+    }
+    return 0;
+}
+
+// One open spread of the big photos, cold: every picture read and decoded again.
+void Spread(benchmark::State& state) {
+    App();
+    const std::string folder = PhotoFolder("big");
+    if (folder.empty()) {
+        state.SkipWithError("photos not made (FOLIVEX_PEERS_DIR)");
+        return;
+    }
+    const int windowWidth = int(state.range(0)), windowHeight = int(state.range(1));
+    const int splitMode = int(state.range(2));
+    AlbumState album;
+    album.pictureFolder = folder;
+    album.page.splitMode = splitMode;
+    album.page.currentPage = 1;
+    album.clearImage = true;
+    PictureList pictures;
+    const int slotCount = splitMode == 1 ? 4 : 2;
+    for (int i = 0; i < slotCount; ++i) {
+        PictureList::Row row{"P" + std::to_string(i) + ".jpg", "", ""};
+        if (i == 0)
+            pictures.MutableAt(1) = row;
+        else
+            pictures.Append(row);
+    }
+    BookRenderer renderer(album, pictures, SpreadPictures());
+    const PictureRect book = OpenBookRect(windowWidth, windowHeight, album.bookScale);
+    const QSize page(OpenPageWidth(book.width), book.height);
+    const long before = StatusKilobytes("VmRSS:");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderer.DrawSpread(page));
+    state.counters["box_w"] = album.pictureBox.width;
+    state.counters["box_h"] = album.pictureBox.height;
+    state.counters["pictures"] = slotCount;
+    state.counters["rss_before_kB"] = double(before);
+    state.counters["peak_rss_kB"] = double(StatusKilobytes("VmHWM:"));
+}
+BENCHMARK(Spread)
+    ->Name("Spread4Split1024x768")
+    ->Args({1024, 768, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(Spread)
+    ->Name("Spread2Split1920x1080")
+    ->Args({1920, 1080, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// Run alone in a fresh process (peers.sh does), so that the peak is this turn's.
+BENCHMARK(Spread)
+    ->Name("Memory4SplitTurn")
+    ->Args({1024, 768, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void Scaler(benchmark::State& state) {
+    const std::string folder = PhotoFolder("big");
+    if (folder.empty()) {
+        state.SkipWithError("photos not made (FOLIVEX_PEERS_DIR)");
+        return;
+    }
+    const Bitmap24 source = DecodeJpegFile(folder + "P0.jpg");
+    const double factor = 430.0 / source.width;
+    Bitmap24 picture;
+    for (auto _ : state) {
+        state.PauseTiming();
+        picture = source;
+        state.ResumeTiming();
+        ZoomOutBitmap(picture, factor);
+        benchmark::DoNotOptimize(picture.pixels.data());
+    }
+    state.counters["box_w"] = picture.width;
+    state.counters["box_h"] = picture.height;
+}
+BENCHMARK(Scaler)->Name("CleanScaler6000x4000")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void ThumbnailCacheBuild(benchmark::State& state) {
+    App();
+    const std::string folder = PhotoFolder("small");
+    if (folder.empty()) {
+        state.SkipWithError("photos not made (FOLIVEX_PEERS_DIR)");
+        return;
+    }
+    const std::string cacheFolder = QDir::tempPath().toStdString() + "/folivex-peers-cache/";
+    std::filesystem::create_directories(cacheFolder);
+    PictureList list;
+    FillPictureRows(list, ListFolderPictures(folder, {"*.jpg"}));
+    for (auto _ : state) {
+        ThumbnailCache cache;
+        cache.Build(
+            list, folder, 128, cacheFolder,
+            [](const std::string&) -> Bitmap24 { throw Error("not a JPEG"); }, nullptr);
+    }
+    state.counters["pictures"] = list.RowCount() - 1;
+    std::filesystem::remove_all(cacheFolder);
+}
+BENCHMARK(ThumbnailCacheBuild)
+    ->Name("ThumbnailCache200x128")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+} // namespace
+} // namespace folivex

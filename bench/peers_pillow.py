@@ -1,0 +1,89 @@
+#!/usr/bin/python3
+"""Pillow's side of bench/peers.sh: the same work on the same files, timed the same way.
+
+peers_pillow.py DIR WORK [W H] prints one JSON object. WORK is
+  scaler W H        P0.jpg decoded once, then resized to W x H with BOX (the timed part);
+  spread4 W H       P0..P3.jpg each opened, drafted and BOX-resized into W x H;
+  spread2 W H       the same for P0..P1;
+  memory4 W H       one spread4, reporting this process's peak resident memory;
+  thumbs            200 small photos into 128 px JPEG thumbnails (quality 88) on 2 worker
+                    processes, written to one file, as a thumbnail cache build does.
+Times are medians of several rounds of the work, in milliseconds.
+"""
+import io
+import json
+import multiprocessing
+import os
+import resource
+import statistics
+import sys
+import tempfile
+import time
+
+from PIL import Image
+
+
+def timed(work, min_seconds=1.0, rounds=5):
+    """The median time of one run of work, over rounds that each run it for min_seconds."""
+    work()  # warm up: first-touch costs belong to neither side
+    medians = []
+    for _ in range(rounds):
+        times = []
+        start = time.perf_counter()
+        while True:
+            t0 = time.perf_counter()
+            work()
+            times.append(time.perf_counter() - t0)
+            if time.perf_counter() - start >= min_seconds / rounds:
+                break
+        medians.append(statistics.median(times))
+    return statistics.median(medians) * 1000
+
+
+def spread(paths, box):
+    for path in paths:
+        with Image.open(path) as im:
+            im.draft("RGB", box)
+            im.convert("RGB").resize(box, Image.BOX)
+
+
+def thumbnail(path):
+    with Image.open(path) as im:
+        im.draft("RGB", (128, 128))
+        im = im.convert("RGB")
+        im.thumbnail((128, 128), Image.BOX)
+        out = io.BytesIO()
+        im.save(out, "JPEG", quality=88)
+        return out.getvalue()
+
+
+def main():
+    root, work = sys.argv[1], sys.argv[2]
+    big = [os.path.join(root, "big", f"P{i}.jpg") for i in range(4)]
+    if work == "thumbs":
+        folder = os.path.join(root, "small")
+        paths = sorted(os.path.join(folder, n) for n in os.listdir(folder) if n.endswith(".jpg"))
+        with multiprocessing.Pool(2) as pool, tempfile.TemporaryDirectory() as out:
+            def build():
+                with open(os.path.join(out, "cache"), "wb") as f:
+                    for data in pool.map(thumbnail, paths, chunksize=4):
+                        f.write(data)
+            print(json.dumps({"ms": timed(build, 4.0), "pictures": len(paths)}))
+        return
+    box = (int(sys.argv[3]), int(sys.argv[4]))
+    if work == "scaler":
+        with Image.open(big[0]) as im:
+            im = im.convert("RGB")
+            print(json.dumps({"ms": timed(lambda: im.resize(box, Image.BOX))}))
+    elif work in ("spread4", "spread2"):
+        paths = big[: 4 if work == "spread4" else 2]
+        print(json.dumps({"ms": timed(lambda: spread(paths, box), 3.0)}))
+    elif work == "memory4":
+        spread(big, box)
+        print(json.dumps({"peak_kB": resource.getrusage(resource.RUSAGE_SELF).ru_maxrss}))
+    else:
+        sys.exit(f"unknown work {work}")
+
+
+if __name__ == "__main__":
+    main()
