@@ -7,10 +7,11 @@
 #include "contents/ThumbnailCache.h"
 #include "core/Error.h"
 #include "loading/JpegDecoder.h"
+#include "loading/PagePictures.h"
 #include "loading/PictureLoader.h"
+#include "loading/ZoomOut.h"
 #include "view/BookLayout.h"
 #include "view/BookRenderer.h"
-#include "view/ZoomOut.h"
 
 #include <QDir>
 #include <QFont>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace folivex {
 namespace {
@@ -46,12 +48,40 @@ std::string PhotoFolder(const char* set) {
     return std::filesystem::exists(folder + ".complete") ? folder : std::string();
 }
 
-// How the spread renderer gets a picture: the one place to change when the view takes
-// its pictures from elsewhere (the whole file read and decoded on every call, as the
-// main window hands them over now).
-PictureSource SpreadPictures() {
-    static TSPIBitmap spi;
-    return [](const std::string& path) { return LoadPicture24(path, spi); };
+// A folder of `count` names P0.jpg... linked to the big photos in turn, so that a turn's
+// spreads hold different files (the pipeline keeps pictures by path); made once.
+std::string LinkedPhotos(int count) {
+    // Removed when the run ends.
+    static const struct Links {
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("folivex-peers-" + std::to_string(getpid()));
+        ~Links() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } links;
+    const std::string big = PhotoFolder("big");
+    const std::string folder = links.path.string() + "/";
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < count; ++i) {
+        const std::string link = folder + "P" + std::to_string(i) + ".jpg";
+        std::error_code ec;
+        if (!std::filesystem::exists(link))
+            std::filesystem::create_symlink(big + "P" + std::to_string(i % 4) + ".jpg", link, ec);
+    }
+    return folder;
+}
+
+PictureList PhotoList(int count) {
+    PictureList pictures;
+    for (int i = 0; i < count; ++i) {
+        PictureList::Row row{"P" + std::to_string(i) + ".jpg", "", ""};
+        if (i == 0)
+            pictures.MutableAt(1) = row;
+        else
+            pictures.Append(row);
+    }
+    return pictures;
 }
 
 // kB from a /proc/self/status line such as "VmHWM:  12345 kB".
@@ -80,21 +110,16 @@ void Spread(benchmark::State& state) {
     album.page.splitMode = splitMode;
     album.page.currentPage = 1;
     album.clearImage = true;
-    PictureList pictures;
     const int slotCount = splitMode == 1 ? 4 : 2;
-    for (int i = 0; i < slotCount; ++i) {
-        PictureList::Row row{"P" + std::to_string(i) + ".jpg", "", ""};
-        if (i == 0)
-            pictures.MutableAt(1) = row;
-        else
-            pictures.Append(row);
-    }
-    BookRenderer renderer(album, pictures, SpreadPictures());
+    const PictureList pictures = PhotoList(slotCount);
     const PictureRect book = OpenBookRect(windowWidth, windowHeight, album.bookScale);
     const QSize page(OpenPageWidth(book.width), book.height);
     const long before = StatusKilobytes("VmRSS:");
-    for (auto _ : state)
+    for (auto _ : state) {
+        PagePictures source; // as the window has it, but cold: nothing kept yet
+        BookRenderer renderer(album, pictures, source);
         benchmark::DoNotOptimize(renderer.DrawSpread(page));
+    }
     state.counters["box_w"] = album.pictureBox.width;
     state.counters["box_h"] = album.pictureBox.height;
     state.counters["pictures"] = slotCount;
@@ -116,6 +141,47 @@ BENCHMARK(Spread)
     ->Name("Memory4SplitTurn")
     ->Args({1024, 768, 1})
     ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A turn to a spread the window prepared ahead while the last one was shown: the time
+// from the key to the new spread's buffers, the animation left out.
+void PrefetchedTurn(benchmark::State& state) {
+    App();
+    if (PhotoFolder("big").empty()) {
+        state.SkipWithError("photos not made (FOLIVEX_PEERS_DIR)");
+        return;
+    }
+    AlbumState album;
+    album.pictureFolder = LinkedPhotos(8);
+    album.page.splitMode = 1;
+    album.clearImage = true;
+    const PictureList pictures = PhotoList(8);
+    const PictureRect book = OpenBookRect(1024, 768, album.bookScale);
+    const QSize page(OpenPageWidth(book.width), book.height);
+    int decodesOnTurn = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PagePictures source;
+        BookRenderer renderer(album, pictures, source);
+        album.page.currentPage = 1;
+        renderer.DrawSpread(page);
+        renderer.PrefetchAround(page);
+        source.WaitIdle();
+        const int before = source.Stats().decodesOnOwner;
+        album.page.currentPage = 5;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(renderer.DrawSpread(page));
+        state.PauseTiming();
+        decodesOnTurn += source.Stats().decodesOnOwner - before;
+        state.ResumeTiming();
+    }
+    state.counters["ui_thread_decodes"] = decodesOnTurn;
+}
+// A fixed count: each iteration's untimed preparation decodes eight photos.
+BENCHMARK(PrefetchedTurn)
+    ->Name("PrefetchedTurn4Split1024x768")
+    ->Iterations(8)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -19,7 +19,7 @@ export FOLIVEX_PEERS_DIR=$photos
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$bench" --benchmark_filter='^(CleanScaler|Spread4Split|Spread2Split|ThumbnailCache)' \
+"$bench" --benchmark_filter='^(CleanScaler|Spread4Split|Spread2Split|PrefetchedTurn|ThumbnailCache)' \
     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$work/folivex.json" --benchmark_out_format=json >&2
 # The memory figure in a process of its own, so that the peak is one turn's.
@@ -64,6 +64,9 @@ for name, task, label in (("Spread4Split1024x768", "spread4", "cold 4-split clea
     p = pillow(task, *box(r))
     rows.append(("%s (box %dx%d)" % ((label,) + box(r)), "%.0f ms" % r["real_time"],
                  "%.0f ms (draft + BOX)" % p["ms"], "%.2fx the time" % (r["real_time"] / p["ms"])))
+r = folivex("PrefetchedTurn4Split1024x768")
+rows.append(("prefetched 4-split turn, 1024x768 (key to spread, no animation)",
+             "%.1f ms, %d UI-thread decodes" % (r["real_time"], r["ui_thread_decodes"]), "-", "-"))
 r = folivex("ThumbnailCache200x128")
 p = pillow("thumbs")
 ours = 1000 * r["pictures"] / r["real_time"]
