@@ -179,6 +179,23 @@ class Screen:
     def window_name(self, wid):
         return self.xdotool("getwindowname", wid, check=False).rstrip("\n")
 
+    def captions(self, wid):
+        """{property: (type, text)} of WM_NAME and _NET_WM_NAME as the X server holds
+        them: read as bytes by xprop and decoded here, so no locale of xprop's own
+        changes what is compared."""
+        out = self.run("xprop", "-id", wid, "-f", "WM_NAME", "8x", "-f", "_NET_WM_NAME", "8x",
+                       "WM_NAME", "_NET_WM_NAME", check=False)
+        found = {}
+        for line in out.splitlines():
+            if "(" not in line or " = " not in line:
+                continue
+            name, rest = line.split("(", 1)
+            kind, values = rest.split(")", 1)
+            raw = bytes(int(v, 16) for v in values.split("=", 1)[1].split(",") if v.strip())
+            text = raw.decode("latin-1" if kind == "STRING" else "utf-8", errors="replace")
+            found[name.strip()] = (kind, text)
+        return found
+
     def window_names(self, pid):
         return [self.window_name(w) for w in self.visible_windows(pid)]
 
@@ -420,10 +437,10 @@ def dark_segments(image, x0, x1, y0, y1, gap=6, threshold=250, vertical=False):
 
 
 MENUS_VIEW_PAGE = ["ﾌｧｲﾙ", "表示", "操作", "その他", "ｳｨﾝﾄﾞｳ", "ﾍﾙﾌﾟ"]
-TOOLBAR_AT_START = ["開く", "参照", "保存", "ビュー", "目次", "環境設定", "2分割", "4分割",
-                    "右開き", "左開き", "››"]
+# The toolbar buttons, left to right, as the dock holds them at start.
+TOOLBAR_BUTTONS = ["開く", "閉じる", "参照", "保存", "ビュー", "目次", "環境設定", "2分割",
+                   "4分割", "右開き", "左開き", "通常描画", "きれいに描画", "タイトル"]
 MENU_BAR_H = 20
-TOOLBAR_H = 24
 
 
 def labelled(segments, labels, what):
@@ -445,8 +462,51 @@ def _menu_bar(self, labels=MENUS_VIEW_PAGE):
     return _bar_positions(self, 1, MENU_BAR_H - 1, labels, "menu bar")
 
 
-def _toolbar(self, labels=TOOLBAR_AT_START):
-    return _bar_positions(self, MENU_BAR_H + 2, MENU_BAR_H + TOOLBAR_H - 1, labels, "toolbar")
+def is_texture(rgb):
+    """The default linen texture is a dark grey-brown; bars, menus and paper are light."""
+    return sum(rgb) < 500
+
+
+def _texture_rows(self, shot=None):
+    """(first, last) screen rows of the background texture in the column near the
+    window's right edge, where neither the book nor the texture sample lies."""
+    x, y, w, h = self.geometry()
+    shot = shot or self.screen.screenshot()
+    px = shot.load()
+    col = x + w - 4
+    rows = [r for r in range(y, y + h) if is_texture(px[col, r])]
+    if not rows:
+        raise AssertionError("no background texture in the window")
+    return rows[0], rows[-1]
+
+
+def _toolbar(self, labels=TOOLBAR_BUTTONS):
+    """Centres of the toolbar buttons: the clusters of icon pixels between the menu bar
+    and the background, told from the bars' own grips and separators by their width."""
+    x, y, w, h = self.geometry()
+    shot = self.screen.screenshot()
+    px = shot.load()
+    top, _ = _texture_rows(self, shot)
+    y0, y1 = y + MENU_BAR_H, top - 1
+    if y1 - y0 < 12:
+        raise AssertionError("no toolbar between the menu bar and the book: rows %d-%d"
+                             % (y0, y1))
+    ink = []
+    for i in range(x + 2, x + w - 2):
+        for j in range(y0, y1):
+            bg = px[x + 1, j]  # the bar's background is a vertical gradient
+            if max(abs(a - b) for a, b in zip(px[i, j], bg)) > 40:
+                ink.append(i)
+                break
+    clusters = []
+    for i in ink:
+        if clusters and i - clusters[-1][1] <= 3:
+            clusters[-1][1] = i
+        else:
+            clusters.append([i, i])
+    buttons = [(a, b) for a, b in clusters if b - a >= 9]
+    found = labelled(buttons, labels, "toolbar")
+    return {k: ((a + b) // 2, (y0 + y1) // 2) for k, (a, b) in found.items()}
 
 
 def _status_bar(self):
@@ -513,6 +573,7 @@ def _click_outer_third(self, side):
 
 Window.menu_bar = _menu_bar
 Window.toolbar = _toolbar
+Window.texture_rows = _texture_rows
 Window.status_bar = _status_bar
 Window.popup_items = _popup_items
 Window.page_spans = _page_spans
