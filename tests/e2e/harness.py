@@ -137,6 +137,46 @@ def read_album(path):
     return text.split("\r\n")
 
 
+def decode_compound_text(raw):
+    """X11 COMPOUND_TEXT (the ISO 2022 form of WM_NAME) for the sets a Japanese caption
+    uses: ASCII and Latin-1, JIS X 0201 katakana and JIS X 0208, each in G0 or G1."""
+    sets = {0: "ascii", 1: "latin1"}
+    out, i = [], 0
+    designations = {b"(B": (0, "ascii"), b"-A": (1, "latin1"), b")I": (1, "kana"),
+                    b"(J": (0, "ascii"), b"$(B": (0, "jis"), b"$)B": (1, "jis"),
+                    b"$B": (0, "jis")}
+    while i < len(raw):
+        if raw[i] == 0x1B:
+            for seq, (g, name) in designations.items():
+                if raw[i + 1:i + 1 + len(seq)] == seq:
+                    sets[g] = name
+                    i += 1 + len(seq)
+                    break
+            else:
+                out.append("\ufffd")
+                i += 1
+            continue
+        byte = raw[i]
+        name = sets[1 if byte >= 0x80 else 0]
+        if byte & 0x7F < 0x21 or byte == 0x7F:  # space and controls stand for themselves
+            out.append(chr(byte))
+            i += 1
+        elif name == "jis":
+            pair = bytes([raw[i] | 0x80, raw[i + 1] | 0x80]) if i + 1 < len(raw) else b"?"
+            out.append(pair.decode("euc_jp", errors="replace"))
+            i += 2
+        elif name == "kana":
+            out.append(bytes([0x8E, byte | 0x80]).decode("euc_jp", errors="replace"))
+            i += 1
+        elif name == "latin1":
+            out.append(chr(byte | 0x80))
+            i += 1
+        else:
+            out.append(chr(byte & 0x7F))
+            i += 1
+    return "".join(out)
+
+
 class Screen:
     """What the X server shows, and the input it takes."""
 
@@ -192,7 +232,10 @@ class Screen:
             name, rest = line.split("(", 1)
             kind, values = rest.split(")", 1)
             raw = bytes(int(v, 16) for v in values.split("=", 1)[1].split(",") if v.strip())
-            text = raw.decode("latin-1" if kind == "STRING" else "utf-8", errors="replace")
+            if kind == "COMPOUND_TEXT":
+                text = decode_compound_text(raw)
+            else:
+                text = raw.decode("latin-1" if kind == "STRING" else "utf-8", errors="replace")
             found[name.strip()] = (kind, text)
         return found
 
@@ -406,6 +449,33 @@ class Case(unittest.TestCase):
         # Let the first paint and the folder fill settle.
         time.sleep(0.3)
         return win
+
+    def wait_window(self, proc, caption, timeout=15.0):
+        wid = self.screen.find_window(proc.pid, caption, timeout)
+        if not wid:
+            self.fail("no window %r; visible: %r; running: %s\n%s"
+                      % (caption, self.screen.window_names(proc.pid), proc.poll() is None,
+                         self.program.log_text()))
+        return wid
+
+    def answer(self, wid, *keys):
+        """Keys to a box: the pointer over it first, as a person would look at it."""
+        x, y, w, h = self.screen.geometry(wid)
+        self.screen.move(x + w // 2, y + h // 2)
+        time.sleep(0.1)
+        self.screen.key(*keys)
+
+    def gone(self, proc, caption, timeout=8.0):
+        return wait_until(lambda: not self.screen.find_window(proc.pid, caption, timeout=0),
+                          timeout)
+
+    def assertCaption(self, wid, text):
+        """Both names the X server holds for the window are exactly `text`."""
+        names = wait_until(lambda: (lambda c: c if c.get("WM_NAME", (0, 0))[1] == text
+                                    and c.get("_NET_WM_NAME", (0, 0))[1] == text else None)(
+                                        self.screen.captions(wid)), 5.0)
+        if not names:
+            self.fail("window %s: names %r, expected %r" % (wid, self.screen.captions(wid), text))
 
     def close_by_signal(self, proc, sig=signal.SIGTERM, timeout=10.0):
         os.kill(proc.pid, sig)
