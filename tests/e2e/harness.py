@@ -554,6 +554,9 @@ def _toolbar(self, labels=TOOLBAR_BUTTONS):
     """Centres of the toolbar buttons: the clusters of icon pixels between the menu bar
     and the background, told from the bars' own grips and separators by their width."""
     x, y, w, h = self.geometry()
+    # No button may be drawn hovered: its frame would join it to its neighbours.
+    self.screen.move(x + w - 4, y + h // 2)
+    time.sleep(0.2)
     shot = self.screen.screenshot()
     px = shot.load()
     top, _ = _texture_rows(self, shot)
