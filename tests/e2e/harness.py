@@ -423,9 +423,15 @@ class Case(unittest.TestCase):
         self.addCleanup(self._clean)
 
     def _clean(self):
+        failed = self._outcome_failed()
+        # FOLIVEX_E2E_SHOTS=folder keeps the screen of each failed case there.
+        shots = os.environ.get("FOLIVEX_E2E_SHOTS")
+        if failed and shots:
+            os.makedirs(shots, exist_ok=True)
+            self.screen.screenshot().save(os.path.join(shots, self.id() + ".png"))
         for proc in self.program.procs:
             stop_process(proc)
-        if self._outcome_failed():
+        if failed:
             print("\n--- program output ---\n" + self.program.log_text())
         self.program.stop_all()
         shutil.rmtree(self._tmp, ignore_errors=True)
@@ -533,8 +539,9 @@ def _menu_bar(self, labels=MENUS_VIEW_PAGE):
 
 
 def is_texture(rgb):
-    """The default linen texture is a dark grey-brown; bars, menus and paper are light."""
-    return sum(rgb) < 500
+    """The default linen texture is a dark grey-brown; bars, menus and paper are light,
+    and the lines of bars and frames are grey, not brown."""
+    return sum(rgb) < 500 and rgb[0] - rgb[2] >= 12
 
 
 def _texture_rows(self, shot=None):
