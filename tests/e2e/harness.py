@@ -526,16 +526,18 @@ def labelled(segments, labels, what):
     return dict(zip(labels, segments))
 
 
-def _bar_positions(self, y0, y1, labels, what):
+def _bar_positions(self, y0, y1, labels, what, gap=6):
+    """Labels of a bar, a gap of more than `gap` columns between two of them (the
+    half-width sound marks of "ﾍﾙﾌﾟ" stand a little apart)."""
     x, y, w, h = self.geometry()
     shot = self.screen.screenshot()
-    segs = dark_segments(shot, x, x + w, y + y0, y + y1)
+    segs = dark_segments(shot, x, x + w, y + y0, y + y1, gap=gap)
     found = labelled(segs, labels, what)
     return {k: ((a + b) // 2, y + (y0 + y1) // 2) for k, (a, b) in found.items()}
 
 
 def _menu_bar(self, labels=MENUS_VIEW_PAGE):
-    return _bar_positions(self, 1, MENU_BAR_H - 1, labels, "menu bar")
+    return _bar_positions(self, 1, MENU_BAR_H - 1, labels, "menu bar", gap=9)
 
 
 def is_texture(rgb):
@@ -603,8 +605,8 @@ def _status_bar(self):
 
 def _popup_items(self, pid, labels):
     """Rows of the pop-up menu that is open now, by their labels (separators skipped)."""
-    popups = [w for w in self.screen.visible_windows(pid)
-              if w != self.wid and not self.screen.window_name(w)]
+    # A menu's window may carry the menu's title as its name; it is told by its size.
+    popups = [w for w in self.screen.visible_windows(pid) if w != self.wid]
     best = None
     for wid in popups:
         gx, gy, gw, gh = self.screen.geometry(wid)
