@@ -1,5 +1,6 @@
 """Turning pages with the keyboard and the mouse, after using the other controls."""
 
+import os
 import time
 import unittest
 
@@ -70,6 +71,31 @@ class Turning(Case):
         self.screen.key("space")
         self.spread(win, RED, GREEN, right_opening)
 
+        # A drawing button keeps the spread; the keys go on turning it.
+        self.screen.click(*tools["きれいに描画"])
+        self.spread(win, RED, GREEN, right_opening)
+        self.screen.key("space")
+        self.spread(win, BLUE, MAGENTA, right_opening)
+        self.screen.click(*tools["通常描画"])
+        self.screen.key("BackSpace")
+        self.spread(win, RED, GREEN, right_opening)
+
+        # A button whose box is an input box: cancelled, then the keys again.
+        self.screen.click(*tools["タイトル"])
+        box = self.wait_window(win.proc, "タイトルの変更")
+        self.answer(box, "Escape")
+        self.assertTrue(self.gone(win.proc, "タイトルの変更"))
+        self.screen.key("space")
+        self.spread(win, BLUE, MAGENTA, right_opening)
+
+        # The page buttons: to the contents and back to the same spread.
+        self.screen.click(*tools["目次"])
+        self.assertTrue(wait_until(lambda: len(win.boxes()) == 6), "no thumbnails listed")
+        self.screen.click(*tools["ビュー"])
+        self.spread(win, BLUE, MAGENTA, right_opening)
+        self.screen.key("space")
+        self.spread(win, CYAN, YELLOW, right_opening)
+
     def test_keys_and_clicks_turn_a_right_opening_book(self):
         self.check_keys_after_each_control(right_opening=True)
 
@@ -111,6 +137,26 @@ class Turning(Case):
         self.spread(win, BLUE, MAGENTA, False)
         time.sleep(1.0)  # a second turn would have finished by now
         self.spread(win, BLUE, MAGENTA, False)
+
+    def test_a_double_click_on_a_picture_starts_the_viewer_once(self):
+        log = os.path.join(self._tmp, "viewer.log")
+        viewer = os.path.join(self._tmp, "viewer.sh")
+        with open(viewer, "w") as f:
+            f.write('#!/bin/sh\necho "$1" >> "%s"\n' % log)
+        os.chmod(viewer, 0o755)
+        self.program.write_settings(OpenMode=1, ImgViewer=viewer)
+        win = self.launch()
+        self.screen.key("space")
+        boxes = win.shown(right=RED, left=GREEN)
+        self.assertIsNotNone(boxes)
+        l, t, r, b = boxes[RED]
+        self.screen.double_click((l + r) // 2, (t + b) // 2)
+        self.assertTrue(wait_until(lambda: os.path.exists(log)), "no viewer started")
+        time.sleep(1.5)  # a second start would have written by now
+        with open(log) as f:
+            self.assertEqual(f.read().splitlines(),
+                             [os.path.join(self.program.pictures, "p1.bmp")])
+        self.spread(win, RED, GREEN, True)  # and no page turned
 
 
 if __name__ == "__main__":
