@@ -401,6 +401,13 @@ class Window:
     def shown_colours(self):
         return set(self.boxes())
 
+    def click_background(self):
+        """A click on the background beside the book, as a person clicks into a window
+        before typing: the window becomes the active one and hands its focus out."""
+        x, y, w, h = self.geometry()
+        self.screen.click(x + w - 10, y + h // 2)
+        time.sleep(0.1)
+
 
 class Case(unittest.TestCase):
     """A fresh program folder per case; every process stopped at the end."""
@@ -454,6 +461,7 @@ class Case(unittest.TestCase):
         win = Window(self.screen, proc, wid)
         # Let the first paint and the folder fill settle.
         time.sleep(0.3)
+        win.click_background()
         return win
 
     def wait_window(self, proc, caption, timeout=15.0):
