@@ -7,6 +7,7 @@
 #include "view/PageImage.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,6 +231,35 @@ TEST(StartWithAlbum, TheCommandLineAlbumShowsItsFrontCover) {
     EXPECT_TRUE(form.State().albumViewingMode);
     EXPECT_EQ(form.StatusPanelText(0), QStringLiteral("0/12"));
     EXPECT_EQ(form.scbStatus->value(), 12);
+    SetAppDialogs(nullptr);
+}
+
+// The cover is drawn before the remembered folder is listed; the scroll bar must span
+// the listed pictures all the same, or it could reach no page.
+TEST(StartWithFolder, ThePageScrollBarSpansTheListedPictures) {
+    ScriptedDialogs dialogs;
+    SetAppDialogs(&dialogs);
+    QTemporaryDir dir;
+    {
+        QFile ini(dir.filePath(QStringLiteral("Folmo.INI")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Folder]\r\nCurrent=" FOLIVEX_SAMPLE_DIR "/\r\n");
+    }
+    MainFormOptions o;
+    o.programFolder = o.dataFolder = dir.path() + QLatin1Char('/');
+    TfrmFXMainForm form(o);
+    form.FormCreate();
+    form.show();
+    QApplication::processEvents();
+    const int rows = form.RowCount();
+    ASSERT_GT(rows, 7);
+    EXPECT_EQ(form.scbStatus->maximum(), rows - 1);
+    EXPECT_EQ(form.scbStatus->value(), rows - 1); // right-opening: the front cover's end
+    QTest::keyClick(&form, Qt::Key_Space);
+    EXPECT_EQ(form.State().page.currentPage, 1);
+    EXPECT_EQ(form.scbStatus->value(), rows - 1);
+    form.scbStatus->setValue(rows - 5); // right-opening: row 5
+    EXPECT_EQ(form.State().page.currentPage, 5);
     SetAppDialogs(nullptr);
 }
 

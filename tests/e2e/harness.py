@@ -611,6 +611,19 @@ def _status_bar(self):
     return {"検索": ((a + b) // 2, y + h - 14), "field": (b + 60, y + h - 14)}
 
 
+def _scroll_arrows(self):
+    """The page scroll bar's two arrow buttons, left and right: the first two glyphs
+    right of the search button in the status bar."""
+    x, y, w, h = self.geometry()
+    shot = self.screen.screenshot()
+    # The arrows are dark grey, the bar's frame a lighter one.
+    segs = dark_segments(shot, x, x + w // 2, y + h - 24, y + h - 4, threshold=300)
+    arrows = [(a, b) for a, b in segs[1:] if b - a <= 8][:2]
+    if len(arrows) != 2:
+        raise AssertionError("scroll bar arrows not found: %r" % segs)
+    return [((a + b) // 2, y + h - 14) for a, b in arrows]
+
+
 def _popup_items(self, pid, labels):
     """Rows of the pop-up menu that is open now, by their labels (separators skipped)."""
     # A menu's window may carry the menu's title as its name; it is told by its size.
@@ -666,5 +679,6 @@ Window.toolbar = _toolbar
 Window.texture_rows = _texture_rows
 Window.status_bar = _status_bar
 Window.popup_items = _popup_items
+Window.scroll_arrows = _scroll_arrows
 Window.page_spans = _page_spans
 Window.click_outer_third = _click_outer_third

@@ -138,6 +138,23 @@ class Turning(Case):
         time.sleep(1.0)  # a second turn would have finished by now
         self.spread(win, BLUE, MAGENTA, False)
 
+    def test_the_page_scroll_bar_reaches_the_spreads_of_the_listed_pictures(self):
+        win = self.open_book(1)
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, True)
+        back, forth = win.scroll_arrows()
+        # Right-opening: the bar runs from the back of the book on the left to the front
+        # cover on the right; one step is one picture, a spread shows two.
+        self.screen.click(*back)
+        self.screen.click(*back)
+        self.spread(win, BLUE, MAGENTA, True)
+        self.screen.click(*back)
+        self.screen.click(*back)
+        self.spread(win, CYAN, YELLOW, True)
+        self.screen.click(*forth)
+        self.screen.click(*forth)
+        self.spread(win, BLUE, MAGENTA, True)
+
     def test_a_double_click_on_a_picture_starts_the_viewer_once(self):
         log = os.path.join(self._tmp, "viewer.log")
         viewer = os.path.join(self._tmp, "viewer.sh")
