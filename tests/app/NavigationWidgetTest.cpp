@@ -234,6 +234,17 @@ TEST(StartWithAlbum, TheCommandLineAlbumShowsItsFrontCover) {
     SetAppDialogs(nullptr);
 }
 
+TEST_F(NavigationWidgetTest, ACancelledAlbumOpenShowsTheFrontCover) {
+    Album(6, 0, 0);
+    Open(3);
+    form_->Bars().spbOpen->trigger(); // the dialog is cancelled
+    EXPECT_EQ(Page(), 0);
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("0/6"));
+    // The cover is what the pages show, so the next Space opens the book at its start.
+    QTest::keyClick(form_.get(), Qt::Key_Space);
+    EXPECT_EQ(Page(), 1);
+}
+
 // The cover is drawn before the remembered folder is listed; the scroll bar must span
 // the listed pictures all the same, or it could reach no page.
 TEST(StartWithFolder, ThePageScrollBarSpansTheListedPictures) {

@@ -154,6 +154,44 @@ class Turning(Case):
         self.screen.click(*forth)
         self.screen.click(*forth)
         self.spread(win, BLUE, MAGENTA, True)
+        # The bar took no keys from the book.
+        self.screen.key("space")
+        self.spread(win, CYAN, YELLOW, True)
+        self.screen.key("BackSpace")
+        self.spread(win, BLUE, MAGENTA, True)
+
+    def test_keys_after_the_album_file_buttons_and_their_boxes(self):
+        win = self.open_book(0)
+        tools = win.toolbar()
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, False)
+        # No shortcut folder is set: the folder button warns.
+        self.screen.click(*tools["参照"])
+        self.answer(self.wait_window(win.proc, "警告"), "Return")
+        self.assertTrue(self.gone(win.proc, "警告"))
+        self.screen.key("space")
+        self.spread(win, BLUE, MAGENTA, False)
+        # The save dialog, cancelled.
+        self.screen.click(*tools["保存"])
+        self.answer(self.wait_window(win.proc, "確認"), "Escape")
+        self.assertTrue(self.gone(win.proc, "確認"))
+        self.screen.key("BackSpace")
+        self.spread(win, RED, GREEN, False)
+        # The album-open dialog, cancelled.
+        before = set(self.screen.visible_windows(win.proc.pid))
+        self.screen.click(*tools["開く"])
+        dialog = wait_until(lambda: sorted(set(self.screen.visible_windows(win.proc.pid))
+                                           - before), 10.0)
+        self.assertTrue(dialog, "no open dialog")
+        self.answer(dialog[0], "Escape")
+        self.assertTrue(wait_until(lambda: not set(self.screen.visible_windows(win.proc.pid))
+                                   - before, 8.0))
+        # Whether or not an album was chosen, the book closes to its front cover.
+        self.closed(win)
+        self.screen.key("space")
+        self.spread(win, RED, GREEN, False)
+        self.screen.key("space")
+        self.spread(win, BLUE, MAGENTA, False)
 
     def test_a_double_click_on_a_picture_starts_the_viewer_once(self):
         log = os.path.join(self._tmp, "viewer.log")
