@@ -3,6 +3,7 @@ exit status 0, also while a message box or a dialog waits for an answer."""
 
 import os
 import signal
+import time
 import unittest
 
 from harness import Case, read_ini
@@ -28,6 +29,21 @@ class QuitSignals(Case):
         win = self.launch()
         self.change_modes(win)
         self.assert_closed_with_settings(win.proc, OpenMode="0", SpilitMode="1")
+
+    def test_the_exit_command_closes_the_same_way(self):
+        self.program.write_settings()
+        win = self.launch()
+        self.change_modes(win)
+        self.screen.key("alt+f")
+        time.sleep(0.3)
+        self.screen.key("x")  # "Folivexの終了(&X)"
+        try:
+            rc = win.proc.wait(10)
+        except Exception:
+            self.fail("the exit command did not end the program")
+        self.assertEqual(rc, 0)
+        written = read_ini(self.program.ini)["Conf"]
+        self.assertEqual((written.get("OpenMode"), written.get("SpilitMode")), ("0", "1"))
 
     def test_sigterm_while_a_warning_box_is_open(self):
         self.program.write_settings()

@@ -193,6 +193,27 @@ class Turning(Case):
         self.screen.key("space")
         self.spread(win, BLUE, MAGENTA, False)
 
+    def test_automatic_turning_runs_to_the_back_cover_and_stops(self):
+        self.program.write_settings(OpenMode=1, ACInterval=1)
+        win = self.launch()
+        # 操作 > 自動ページめくり > the direction that advances a right-opening book.
+        self.screen.key("alt+o")
+        time.sleep(0.3)
+        self.screen.key("a")
+        time.sleep(0.3)
+        self.screen.key("r")
+        for first, second in ((RED, GREEN), (BLUE, MAGENTA), (CYAN, YELLOW)):
+            self.assertIsNotNone(win.shown(timeout=5.0, right=first, left=second),
+                                 "automatic turning: %r" % win.shown_colours())
+        self.closed(win)  # the back cover
+        time.sleep(2.5)  # stopped there: no turn back to the start
+        self.assertEqual(win.shown_colours(), set())
+        # A key on the closed back cover opens the book at its last spread again.
+        self.screen.key("space")
+        self.spread(win, CYAN, YELLOW, True)
+        self.screen.key("BackSpace")
+        self.spread(win, BLUE, MAGENTA, True)
+
     def test_a_double_click_on_a_picture_starts_the_viewer_once(self):
         log = os.path.join(self._tmp, "viewer.log")
         viewer = os.path.join(self._tmp, "viewer.sh")
