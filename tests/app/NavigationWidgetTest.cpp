@@ -234,6 +234,24 @@ TEST(StartWithAlbum, TheCommandLineAlbumShowsItsFrontCover) {
     SetAppDialogs(nullptr);
 }
 
+TEST_F(NavigationWidgetTest, AForwardedAlbumThatEmptiesTheListShowsTheCover) {
+    Album(6, 0, 0);
+    Open(3);
+    // A present but empty folder line: the reader warns and resets the list.
+    const QString album = dir_.filePath(QStringLiteral("nofolder.ajv"));
+    {
+        QFile f(album);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("1\r\na.bmp\r\n\r\n0\r\n0\r\n\r\nclWhite\r\nclWhite\r\n0\r\nT\r\n\r\n\r\n");
+    }
+    form_->ReceiveForwarded(album);
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].text, QStringLiteral("画像情報ファイルが不正です。"));
+    EXPECT_EQ(Page(), 0); // no spread of the old list stays over the empty one
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("0/1")); // the empty list's one row
+    EXPECT_NE(form_->windowTitle(), QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - T"));
+}
+
 TEST_F(NavigationWidgetTest, ACancelledAlbumOpenShowsTheFrontCover) {
     Album(6, 0, 0);
     Open(3);
