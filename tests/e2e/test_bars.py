@@ -96,6 +96,19 @@ class Bars(Case):
         self.screen.key("space")
         self.assertIsNotNone(win.shown(right=BLUE, left=MAGENTA))
 
+    def test_a_resized_window_re_lays_the_book(self):
+        self.program.write_settings()
+        win = self.launch()
+        self.screen.key("space")
+        self.assertIsNotNone(win.shown(right=RED, left=GREEN))
+        _, _, book0 = self.assert_centred(win, "at start")
+        for w, h in ((800, 600), (500, 400)):
+            self.screen.xdotool("windowsize", win.wid, str(w), str(h))
+            self.assertTrue(wait_until(lambda: win.geometry()[2:] == (w, h)), win.geometry())
+            _, _, book = self.assert_centred(win, "at %dx%d" % (w, h))
+            self.assertIsNotNone(win.shown(right=RED, left=GREEN))
+        self.assertLess(book[3] - book[1], book0[3] - book0[1], "the book shrank")
+
 
 if __name__ == "__main__":
     unittest.main()
