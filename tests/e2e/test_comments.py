@@ -6,7 +6,7 @@ import os
 import time
 import unittest
 
-from harness import (COLOURS, CYAN, GREEN, RED, YELLOW, Case, Window, dark_segments,
+from harness import (BLUE, COLOURS, CYAN, GREEN, MAGENTA, RED, YELLOW, Case, Window, dark_segments,
                      read_album, solid_boxes, wait_until)
 
 MENUS_CONTENTS_PAGE = ["ﾌｧｲﾙ", "表示", "編集", "その他", "ｳｨﾝﾄﾞｳ", "ﾍﾙﾌﾟ"]
@@ -111,6 +111,34 @@ class Comments(Case):
             time.sleep(0.3)
             self.screen.key("s")
         self.save_typed_comment(by_keys)
+
+    def test_a_comment_typed_shows_on_its_page_when_the_view_is_switched_back(self):
+        """4-split pages print the comments; F2 in the middle of typing one shows it."""
+        from test_bars import layout
+        self.program.write_settings(SpilitMode=1)
+        win = self.launch()
+        self.screen.key("space")
+        spread = {RED, GREEN, BLUE, MAGENTA}
+        self.assertTrue(wait_until(lambda: win.shown_colours() == spread))
+
+        def caption_ink():
+            """Dark pixels in the caption band under the right page's top picture."""
+            _, _, book, _ = layout(win)
+            left, top, right, bottom = (book[0] + book[2]) // 2, book[1], book[2], book[3]
+            w, h = right - left, bottom - top
+            shot = self.screen.screenshot()
+            band = shot.crop((left + w // 10, top + int(0.41 * h), left + 9 * w // 10,
+                              top + int(0.47 * h)))
+            # Text is black; the picture reaching into the band is pure red.
+            return sum(1 for p in band.getdata() if max(p) < 90)
+
+        self.assertLess(caption_ink(), 5, "a caption before any comment")
+        rows = self.contents_page(win)
+        self.type_comment(rows, RED, "WWWW MMMM")
+        self.screen.key("F2")
+        self.assertTrue(wait_until(lambda: win.shown_colours() == spread))
+        self.assertTrue(wait_until(lambda: caption_ink() > 50, 3.0),
+                        "no comment under the picture: %d dark pixels" % caption_ink())
 
     def test_a_row_dragged_while_its_comment_is_typed(self):
         self.program.write_settings()
