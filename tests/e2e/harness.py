@@ -1,12 +1,13 @@
 """Drives the real folivex program as a person would.
 
-One Xvfb server serves the whole suite. Every case gets its own program folder (a copy
+One Xvfb server serves each file's cases. Every case gets its own program folder (a copy
 of the built executable, plug-ins and sound, so the settings, "AJVs/" and "Cache/" land
 beside that copy), its own runtime folder (the single-instance lock and socket) and its
 own home. Input goes through the X server: xdotool moves the real pointer, clicks and
 types to whatever window has the focus. Results are read back through the X server too:
-window names with xdotool, the screen with ImageMagick's import, measured by the boxes
-of solid-colour test pictures.
+window names with xdotool and xprop, the screen with ImageMagick's import, measured by
+the boxes of solid-colour test pictures. No window manager runs: full screen, minimising
+and the focus a desktop gives back after a dialog are left to the window tests.
 """
 
 import os
