@@ -523,7 +523,10 @@ void TfrmFXMainForm::BuildContentsPage() {
     };
     hooks.pictureSource = pagePictures_->FullSource();
     hooks.thumbnailSource = pagePictures_->ThumbnailPictures();
-    hooks.listChanged = [this] { UpdatePageCounter(); };
+    hooks.listChanged = [this] {
+        UpdatePageCounter();
+        FitPageScrollBar();
+    };
     hooks.rename = [this] { ppmRenameClick(); };
     ContentsConfig config;
     config.cacheFolder = options_.dataFolder.toUtf8().toStdString() + "Cache/";
@@ -572,6 +575,7 @@ struct TfrmFXMainForm::ListRefresh {
     ~ListRefresh() {
         form.contents_->stgPageList->Model().Refresh();
         form.UpdatePageCounter();
+        form.FitPageScrollBar();
     }
 };
 
@@ -687,6 +691,15 @@ bool TfrmFXMainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 
 void TfrmFXMainForm::UpdatePageCounter() {
     stbPanel0->setText(QString::fromStdString(state_.page.CounterText(RowCount())));
+}
+
+// The page scroll bar spans the list as it is now. The cover is first drawn before the
+// folder's pictures are listed, and filling or editing the list draws nothing, so the
+// bar would keep the empty list's single position and reach no page at all.
+void TfrmFXMainForm::FitPageScrollBar() {
+    const QSignalBlocker block(scbStatus); // only the range and thumb move, no page
+    scbStatus->setMaximum(std::max(1, RowCount() - 1));
+    scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
 }
 
 void TfrmFXMainForm::CommitTypedComment() {

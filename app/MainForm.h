@@ -194,6 +194,7 @@ protected:
 
 private:
     struct ListRefresh;
+    void FitPageScrollBar();
     OpenedAs OpenListing(const std::string& folder);
     int RowOfFile(const std::string& fileName) const; // 0: not listed
     void BuildMenus();

@@ -7,6 +7,7 @@
 #include "view/PageImage.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,6 +231,64 @@ TEST(StartWithAlbum, TheCommandLineAlbumShowsItsFrontCover) {
     EXPECT_TRUE(form.State().albumViewingMode);
     EXPECT_EQ(form.StatusPanelText(0), QStringLiteral("0/12"));
     EXPECT_EQ(form.scbStatus->value(), 12);
+    SetAppDialogs(nullptr);
+}
+
+TEST_F(NavigationWidgetTest, AForwardedAlbumThatEmptiesTheListShowsTheCover) {
+    Album(6, 0, 0);
+    Open(3);
+    // A present but empty folder line: the reader warns and resets the list.
+    const QString album = dir_.filePath(QStringLiteral("nofolder.ajv"));
+    {
+        QFile f(album);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("1\r\na.bmp\r\n\r\n0\r\n0\r\n\r\nclWhite\r\nclWhite\r\n0\r\nT\r\n\r\n\r\n");
+    }
+    form_->ReceiveForwarded(album);
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].text, QStringLiteral("画像情報ファイルが不正です。"));
+    EXPECT_EQ(Page(), 0); // no spread of the old list stays over the empty one
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("0/1")); // the empty list's one row
+    EXPECT_NE(form_->windowTitle(), QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - T"));
+}
+
+TEST_F(NavigationWidgetTest, ACancelledAlbumOpenShowsTheFrontCover) {
+    Album(6, 0, 0);
+    Open(3);
+    form_->Bars().spbOpen->trigger(); // the dialog is cancelled
+    EXPECT_EQ(Page(), 0);
+    EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("0/6"));
+    // The cover is what the pages show, so the next Space opens the book at its start.
+    QTest::keyClick(form_.get(), Qt::Key_Space);
+    EXPECT_EQ(Page(), 1);
+}
+
+// The cover is drawn before the remembered folder is listed; the scroll bar must span
+// the listed pictures all the same, or it could reach no page.
+TEST(StartWithFolder, ThePageScrollBarSpansTheListedPictures) {
+    ScriptedDialogs dialogs;
+    SetAppDialogs(&dialogs);
+    QTemporaryDir dir;
+    {
+        QFile ini(dir.filePath(QStringLiteral("Folmo.INI")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Folder]\r\nCurrent=" FOLIVEX_SAMPLE_DIR "/\r\n");
+    }
+    MainFormOptions o;
+    o.programFolder = o.dataFolder = dir.path() + QLatin1Char('/');
+    TfrmFXMainForm form(o);
+    form.FormCreate();
+    form.show();
+    QApplication::processEvents();
+    const int rows = form.RowCount();
+    ASSERT_GT(rows, 7);
+    EXPECT_EQ(form.scbStatus->maximum(), rows - 1);
+    EXPECT_EQ(form.scbStatus->value(), rows - 1); // right-opening: the front cover's end
+    QTest::keyClick(&form, Qt::Key_Space);
+    EXPECT_EQ(form.State().page.currentPage, 1);
+    EXPECT_EQ(form.scbStatus->value(), rows - 1);
+    form.scbStatus->setValue(rows - 5); // right-opening: row 5
+    EXPECT_EQ(form.State().page.currentPage, 5);
     SetAppDialogs(nullptr);
 }
 

@@ -1,11 +1,14 @@
 #include "app/FormFixture.h"
 #include "app/MainForm.h"
+#include "contents/ContentsPage.h"
+#include "contents/PageListGrid.h"
 #include "core/Error.h"
 #include "options/OptionDlg.h"
 #include "options/OptionWidgets.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -180,4 +183,86 @@ TEST_F(ShellTest, CancelledOptionsChangeNothing) {
     form->msiConfigClick();
     EXPECT_EQ(form->State().page.currentPage, 3);
     EXPECT_TRUE(form->Bars().spb2Spilit->isChecked());
+}
+
+namespace {
+
+void WriteAlbum(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+} // namespace
+
+TEST_F(ShellTest, TheFolderPanelItemClosesAndOpensThePanelFromTheViewPage) {
+    auto form = Create();
+    QWidget* panel = form->Contents().pnlDirSelect;
+    ASSERT_EQ(form->ntbBase->currentIndex(), 0); // the View page: no panel is visible
+    ASSERT_FALSE(panel->isHidden());
+    form->msiFTVOpenClick();
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_FALSE(form->msiFTVOpen->isChecked());
+    form->msiFTVOpenClick();
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_TRUE(form->msiFTVOpen->isChecked());
+}
+
+TEST_F(ShellTest, TheCoverChooserOffersThePluginFormats) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FOLIVEX_BIN_DIR "/ifpng.spi"),
+                            dir_.filePath(QStringLiteral("ifpng.spi"))));
+    auto form = Create();
+    form->OptionDialog().btnRefClick();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, QStringLiteral("open"));
+    EXPECT_TRUE(dialogs_.shown[0].text.contains(QStringLiteral("*.png")))
+        << dialogs_.shown[0].text.toStdString();
+    EXPECT_TRUE(dialogs_.shown[0].text.contains(QStringLiteral("*.jpg")));
+}
+
+TEST_F(ShellTest, FullScreenFromAMaximisedWindowComesBackToItsNormalBounds) {
+    auto form = Create();
+    form->setGeometry(50, 60, 640, 480);
+    const QRect normal = form->geometry();
+    form->showMaximized();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->isMaximized());
+    form->msiAllDisp->trigger();
+    form->msiAllDisp->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form->geometry(), normal);
+}
+
+TEST_F(ShellTest, AMinimisedFullScreenWindowComesBackInFullScreen) {
+    auto form = Create();
+    form->msiAllDisp->trigger();
+    QApplication::processEvents();
+    form->showMinimized();
+    QApplication::processEvents();
+    form->showNormal(); // as the desktop restores it
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->isMaximized());
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form->msiAllDisp->isChecked());
+}
+
+TEST_F(ShellTest, AFailedAlbumLoadLeavesNoStaleRowsInTheGrid) {
+    auto form = Create();
+    PictureList& list = form->Pictures();
+    list.SetRowCount(1);
+    for (int i = 1; i <= 5; ++i)
+        list.Append({"p" + std::to_string(i) + ".bmp", "", std::to_string(i)});
+    form->Contents().stgPageList->Model().Refresh();
+    ASSERT_EQ(form->Contents().stgPageList->RowHeader().count(), 5);
+    // Two pairs and then the file ends: the reader fails on a missing line after it
+    // replaced the rows.
+    const QString album = dir_.filePath(QStringLiteral("short.ajv"));
+    WriteAlbum(album, "2\r\na.bmp\r\n\r\nb.bmp\r\n\r\n0\r\n");
+    try {
+        form->LoadAlbumFile(album);
+        ADD_FAILURE() << "a short album file was read";
+    } catch (const std::exception&) {
+    }
+    EXPECT_EQ(form->Contents().stgPageList->RowHeader().count(), form->RowCount() - 1);
 }

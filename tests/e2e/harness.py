@@ -1,12 +1,13 @@
 """Drives the real folivex program as a person would.
 
-One Xvfb server serves the whole suite. Every case gets its own program folder (a copy
+One Xvfb server serves each file's cases. Every case gets its own program folder (a copy
 of the built executable, plug-ins and sound, so the settings, "AJVs/" and "Cache/" land
 beside that copy), its own runtime folder (the single-instance lock and socket) and its
 own home. Input goes through the X server: xdotool moves the real pointer, clicks and
 types to whatever window has the focus. Results are read back through the X server too:
-window names with xdotool, the screen with ImageMagick's import, measured by the boxes
-of solid-colour test pictures.
+window names with xdotool and xprop, the screen with ImageMagick's import, measured by
+the boxes of solid-colour test pictures. No window manager runs: full screen, minimising
+and the focus a desktop gives back after a dialog are left to the window tests.
 """
 
 import os
@@ -137,6 +138,46 @@ def read_album(path):
     return text.split("\r\n")
 
 
+def decode_compound_text(raw):
+    """X11 COMPOUND_TEXT (the ISO 2022 form of WM_NAME) for the sets a Japanese caption
+    uses: ASCII and Latin-1, JIS X 0201 katakana and JIS X 0208, each in G0 or G1."""
+    sets = {0: "ascii", 1: "latin1"}
+    out, i = [], 0
+    designations = {b"(B": (0, "ascii"), b"-A": (1, "latin1"), b")I": (1, "kana"),
+                    b"(J": (0, "ascii"), b"$(B": (0, "jis"), b"$)B": (1, "jis"),
+                    b"$B": (0, "jis")}
+    while i < len(raw):
+        if raw[i] == 0x1B:
+            for seq, (g, name) in designations.items():
+                if raw[i + 1:i + 1 + len(seq)] == seq:
+                    sets[g] = name
+                    i += 1 + len(seq)
+                    break
+            else:
+                out.append("\ufffd")
+                i += 1
+            continue
+        byte = raw[i]
+        name = sets[1 if byte >= 0x80 else 0]
+        if byte & 0x7F < 0x21 or byte == 0x7F:  # space and controls stand for themselves
+            out.append(chr(byte))
+            i += 1
+        elif name == "jis":
+            pair = bytes([raw[i] | 0x80, raw[i + 1] | 0x80]) if i + 1 < len(raw) else b"?"
+            out.append(pair.decode("euc_jp", errors="replace"))
+            i += 2
+        elif name == "kana":
+            out.append(bytes([0x8E, byte | 0x80]).decode("euc_jp", errors="replace"))
+            i += 1
+        elif name == "latin1":
+            out.append(chr(byte | 0x80))
+            i += 1
+        else:
+            out.append(chr(byte & 0x7F))
+            i += 1
+    return "".join(out)
+
+
 class Screen:
     """What the X server shows, and the input it takes."""
 
@@ -178,6 +219,26 @@ class Screen:
 
     def window_name(self, wid):
         return self.xdotool("getwindowname", wid, check=False).rstrip("\n")
+
+    def captions(self, wid):
+        """{property: (type, text)} of WM_NAME and _NET_WM_NAME as the X server holds
+        them: read as bytes by xprop and decoded here, so no locale of xprop's own
+        changes what is compared."""
+        out = self.run("xprop", "-id", wid, "-f", "WM_NAME", "8x", "-f", "_NET_WM_NAME", "8x",
+                       "WM_NAME", "_NET_WM_NAME", check=False)
+        found = {}
+        for line in out.splitlines():
+            if "(" not in line or " = " not in line:
+                continue
+            name, rest = line.split("(", 1)
+            kind, values = rest.split(")", 1)
+            raw = bytes(int(v, 16) for v in values.split("=", 1)[1].split(",") if v.strip())
+            if kind == "COMPOUND_TEXT":
+                text = decode_compound_text(raw)
+            else:
+                text = raw.decode("latin-1" if kind == "STRING" else "utf-8", errors="replace")
+            found[name.strip()] = (kind, text)
+        return found
 
     def window_names(self, pid):
         return [self.window_name(w) for w in self.visible_windows(pid)]
@@ -341,6 +402,13 @@ class Window:
     def shown_colours(self):
         return set(self.boxes())
 
+    def click_background(self):
+        """A click on the background beside the book, as a person clicks into a window
+        before typing: the window becomes the active one and hands its focus out."""
+        x, y, w, h = self.geometry()
+        self.screen.click(x + w - 10, y + h // 2)
+        time.sleep(0.1)
+
 
 class Case(unittest.TestCase):
     """A fresh program folder per case; every process stopped at the end."""
@@ -363,9 +431,15 @@ class Case(unittest.TestCase):
         self.addCleanup(self._clean)
 
     def _clean(self):
+        failed = self._outcome_failed()
+        # FOLIVEX_E2E_SHOTS=folder keeps the screen of each failed case there.
+        shots = os.environ.get("FOLIVEX_E2E_SHOTS")
+        if failed and shots:
+            os.makedirs(shots, exist_ok=True)
+            self.screen.screenshot().save(os.path.join(shots, self.id() + ".png"))
         for proc in self.program.procs:
             stop_process(proc)
-        if self._outcome_failed():
+        if failed:
             print("\n--- program output ---\n" + self.program.log_text())
         self.program.stop_all()
         shutil.rmtree(self._tmp, ignore_errors=True)
@@ -388,7 +462,35 @@ class Case(unittest.TestCase):
         win = Window(self.screen, proc, wid)
         # Let the first paint and the folder fill settle.
         time.sleep(0.3)
+        win.click_background()
         return win
+
+    def wait_window(self, proc, caption, timeout=15.0):
+        wid = self.screen.find_window(proc.pid, caption, timeout)
+        if not wid:
+            self.fail("no window %r; visible: %r; running: %s\n%s"
+                      % (caption, self.screen.window_names(proc.pid), proc.poll() is None,
+                         self.program.log_text()))
+        return wid
+
+    def answer(self, wid, *keys):
+        """Keys to a box: the pointer over it first, as a person would look at it."""
+        x, y, w, h = self.screen.geometry(wid)
+        self.screen.move(x + w // 2, y + h // 2)
+        time.sleep(0.1)
+        self.screen.key(*keys)
+
+    def gone(self, proc, caption, timeout=8.0):
+        return wait_until(lambda: not self.screen.find_window(proc.pid, caption, timeout=0),
+                          timeout)
+
+    def assertCaption(self, wid, text):
+        """Both names the X server holds for the window are exactly `text`."""
+        names = wait_until(lambda: (lambda c: c if c.get("WM_NAME", (0, 0))[1] == text
+                                    and c.get("_NET_WM_NAME", (0, 0))[1] == text else None)(
+                                        self.screen.captions(wid)), 5.0)
+        if not names:
+            self.fail("window %s: names %r, expected %r" % (wid, self.screen.captions(wid), text))
 
     def close_by_signal(self, proc, sig=signal.SIGTERM, timeout=10.0):
         os.kill(proc.pid, sig)
@@ -420,10 +522,10 @@ def dark_segments(image, x0, x1, y0, y1, gap=6, threshold=250, vertical=False):
 
 
 MENUS_VIEW_PAGE = ["ﾌｧｲﾙ", "表示", "操作", "その他", "ｳｨﾝﾄﾞｳ", "ﾍﾙﾌﾟ"]
-TOOLBAR_AT_START = ["開く", "参照", "保存", "ビュー", "目次", "環境設定", "2分割", "4分割",
-                    "右開き", "左開き", "››"]
+# The toolbar buttons, left to right, as the dock holds them at start.
+TOOLBAR_BUTTONS = ["開く", "閉じる", "参照", "保存", "ビュー", "目次", "環境設定", "2分割",
+                   "4分割", "右開き", "左開き", "通常描画", "きれいに描画", "タイトル"]
 MENU_BAR_H = 20
-TOOLBAR_H = 24
 
 
 def labelled(segments, labels, what):
@@ -433,20 +535,69 @@ def labelled(segments, labels, what):
     return dict(zip(labels, segments))
 
 
-def _bar_positions(self, y0, y1, labels, what):
+def _bar_positions(self, y0, y1, labels, what, gap=6):
+    """Labels of a bar, a gap of more than `gap` columns between two of them (the
+    half-width sound marks of "ﾍﾙﾌﾟ" stand a little apart)."""
     x, y, w, h = self.geometry()
     shot = self.screen.screenshot()
-    segs = dark_segments(shot, x, x + w, y + y0, y + y1)
+    segs = dark_segments(shot, x, x + w, y + y0, y + y1, gap=gap)
     found = labelled(segs, labels, what)
     return {k: ((a + b) // 2, y + (y0 + y1) // 2) for k, (a, b) in found.items()}
 
 
 def _menu_bar(self, labels=MENUS_VIEW_PAGE):
-    return _bar_positions(self, 1, MENU_BAR_H - 1, labels, "menu bar")
+    return _bar_positions(self, 1, MENU_BAR_H - 1, labels, "menu bar", gap=9)
 
 
-def _toolbar(self, labels=TOOLBAR_AT_START):
-    return _bar_positions(self, MENU_BAR_H + 2, MENU_BAR_H + TOOLBAR_H - 1, labels, "toolbar")
+def is_texture(rgb):
+    """The default linen texture is a dark grey-brown; bars, menus and paper are light,
+    and the lines of bars and frames are grey, not brown."""
+    return sum(rgb) < 500 and rgb[0] - rgb[2] >= 12
+
+
+def _texture_rows(self, shot=None):
+    """(first, last) screen rows of the background texture in the column near the
+    window's right edge, where neither the book nor the texture sample lies."""
+    x, y, w, h = self.geometry()
+    shot = shot or self.screen.screenshot()
+    px = shot.load()
+    col = x + w - 4
+    rows = [r for r in range(y, y + h) if is_texture(px[col, r])]
+    if not rows:
+        raise AssertionError("no background texture in the window")
+    return rows[0], rows[-1]
+
+
+def _toolbar(self, labels=TOOLBAR_BUTTONS):
+    """Centres of the toolbar buttons: the clusters of icon pixels between the menu bar
+    and the background, told from the bars' own grips and separators by their width."""
+    x, y, w, h = self.geometry()
+    # No button may be drawn hovered: its frame would join it to its neighbours.
+    self.screen.move(x + w - 4, y + h // 2)
+    time.sleep(0.2)
+    shot = self.screen.screenshot()
+    px = shot.load()
+    top, _ = _texture_rows(self, shot)
+    y0, y1 = y + MENU_BAR_H, top - 1
+    if y1 - y0 < 12:
+        raise AssertionError("no toolbar between the menu bar and the book: rows %d-%d"
+                             % (y0, y1))
+    ink = []
+    for i in range(x + 2, x + w - 2):
+        for j in range(y0, y1):
+            bg = px[x + 1, j]  # the bar's background is a vertical gradient
+            if max(abs(a - b) for a, b in zip(px[i, j], bg)) > 40:
+                ink.append(i)
+                break
+    clusters = []
+    for i in ink:
+        if clusters and i - clusters[-1][1] <= 3:
+            clusters[-1][1] = i
+        else:
+            clusters.append([i, i])
+    buttons = [(a, b) for a, b in clusters if b - a >= 9]
+    found = labelled(buttons, labels, "toolbar")
+    return {k: ((a + b) // 2, (y0 + y1) // 2) for k, (a, b) in found.items()}
 
 
 def _status_bar(self):
@@ -461,10 +612,23 @@ def _status_bar(self):
     return {"検索": ((a + b) // 2, y + h - 14), "field": (b + 60, y + h - 14)}
 
 
+def _scroll_arrows(self):
+    """The page scroll bar's two arrow buttons, left and right: the first two glyphs
+    right of the search button in the status bar."""
+    x, y, w, h = self.geometry()
+    shot = self.screen.screenshot()
+    # The arrows are dark grey, the bar's frame a lighter one.
+    segs = dark_segments(shot, x, x + w // 2, y + h - 24, y + h - 4, threshold=300)
+    arrows = [(a, b) for a, b in segs[1:] if b - a <= 8][:2]
+    if len(arrows) != 2:
+        raise AssertionError("scroll bar arrows not found: %r" % segs)
+    return [((a + b) // 2, y + h - 14) for a, b in arrows]
+
+
 def _popup_items(self, pid, labels):
     """Rows of the pop-up menu that is open now, by their labels (separators skipped)."""
-    popups = [w for w in self.screen.visible_windows(pid)
-              if w != self.wid and not self.screen.window_name(w)]
+    # A menu's window may carry the menu's title as its name; it is told by its size.
+    popups = [w for w in self.screen.visible_windows(pid) if w != self.wid]
     best = None
     for wid in popups:
         gx, gy, gw, gh = self.screen.geometry(wid)
@@ -513,7 +677,9 @@ def _click_outer_third(self, side):
 
 Window.menu_bar = _menu_bar
 Window.toolbar = _toolbar
+Window.texture_rows = _texture_rows
 Window.status_bar = _status_bar
 Window.popup_items = _popup_items
+Window.scroll_arrows = _scroll_arrows
 Window.page_spans = _page_spans
 Window.click_outer_third = _click_outer_third
