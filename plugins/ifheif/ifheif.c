@@ -54,6 +54,13 @@ static void close_heif(Heif* h) {
     memset(h, 0, sizeof *h);
 }
 
+static int max_side(void) {
+    int side = 1;
+    while ((uint64_t)(side + 1) * (uint64_t)(side + 1) <= spi_max_pixels && side < 32768)
+        ++side;
+    return side;
+}
+
 static int32_t open_heif(Heif* h, const char* buf, intptr_t len) {
     const size_t n = spi_length(len);
     memset(h, 0, sizeof *h);
@@ -61,6 +68,10 @@ static int32_t open_heif(Heif* h, const char* buf, intptr_t len) {
         return SPI_UNKNOWN_FORMAT;
     if (!(h->context = heif_context_alloc()))
         return SPI_NO_MEMORY;
+    /* libheif's own cap is 32768 x 32768, and a grid may claim that much whatever its
+     * tiles' sizes say, so that a few hundred bytes ask for gigabytes before any check of
+     * ours: both sides are held to the side of a square of the allowed pixel count. */
+    heif_context_set_maximum_image_size_limit(h->context, max_side());
     if (heif_context_read_from_memory_without_copy(h->context, buf, n, NULL).code !=
             heif_error_Ok ||
         heif_context_get_primary_image_handle(h->context, &h->handle).code != heif_error_Ok) {

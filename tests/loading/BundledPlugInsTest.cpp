@@ -383,5 +383,20 @@ TEST_F(BundledPlugIns, RefusePicturesOverTwoToTheTwentyEighthPixels) {
     }
 }
 
+// A few hundred bytes of HEIF whose grid claims a picture of 32768 x 32768 (libheif's own
+// cap) from 64 x 48 tiles: refused before libheif allocates the gigabytes.
+TEST_F(BundledPlugIns, RefuseAHeifGridLargerThanTheLimit) {
+    std::ifstream in(FOLIVEX_SOURCE_DIR
+                     "/fuzz/corpus/spi_ifheif/oom-libheif-grid-output-beyond-its-tiles.heic",
+                     std::ios::binary);
+    const Bytes grid((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(grid.empty());
+    TInSPI* spi = PlugIn("ifheif");
+    ASSERT_NE(spi, nullptr);
+    HLOCAL hinfo, bits;
+    EXPECT_NE(Decode(*spi, grid, nullptr, 0, hinfo, bits), 0);
+    EXPECT_EQ(hinfo, nullptr);
+}
+
 } // namespace
 } // namespace folivex
