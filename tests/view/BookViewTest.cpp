@@ -1,6 +1,7 @@
 // The book in its widgets: layouts of the open and the closed book, pages shown only
 // after a drawing succeeds, the one-shot clean display, the title command, and the page
 // image's clicks.
+#include "BookWindow.h"
 #include "RenderTestSupport.h"
 
 #include "ui/ScriptedDialogs.h"
@@ -30,18 +31,10 @@ Bitmap24 Stripes(int w, int h) {
     return b;
 }
 
-class BookViewFixture : public ::testing::Test {
+class BookViewFixture : public ::testing::Test, protected BookWindow {
 protected:
     void SetUp() override {
         UseFontSubstitutes();
-        window.resize(900, 700);
-        imgBase = new QLabel(&window);
-        imgBase->setGeometry(0, 0, 800, 600);
-        ntbBase = new QWidget(&window);
-        left = new PageImage(ntbBase);
-        right = new PageImage(ntbBase);
-        scroll = new QScrollBar(&window);
-        scroll->setMinimum(1);
         state.pictureFolder = "/p/";
         for (int i = 1; i <= 5; ++i) {
             const std::string name = std::to_string(i) + ".jpg";
@@ -51,17 +44,10 @@ protected:
                 pictures.Append({name, "", ""});
             fake.byPath["/p/" + name] = i == 3 ? Stripes(640, 480) : SolidPicture(640, 480, kRed);
         }
-        view = std::make_unique<BookView>(
-            state, pictures, BookWidgets{&window, imgBase, ntbBase, left, right, scroll},
-            std::ref(fake));
+        view = std::make_unique<BookView>(state, pictures, Widgets(), std::ref(fake));
     }
     void TearDown() override { SetAppDialogs(nullptr); }
 
-    QWidget window;
-    QLabel* imgBase = nullptr;
-    QWidget* ntbBase = nullptr;
-    PageImage *left = nullptr, *right = nullptr;
-    QScrollBar* scroll = nullptr;
     AlbumState state;
     PictureList pictures;
     FakePictures fake;

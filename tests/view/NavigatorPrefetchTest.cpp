@@ -1,5 +1,6 @@
 // Jumps and the spreads prepared ahead: a jump drops what waits to be prepared and draws
 // its own spread at once, even while every worker is still busy preparing another.
+#include "BookWindow.h"
 #include "RenderTestSupport.h"
 
 #include "loading/JpegDecoder.h"
@@ -51,17 +52,9 @@ struct Hold {
     }
 };
 
-class NavigatorPrefetch : public ::testing::Test {
+class NavigatorPrefetch : public ::testing::Test, protected BookWindow {
 protected:
     void SetUp() override {
-        window.resize(900, 700);
-        imgBase = new QLabel(&window);
-        imgBase->setGeometry(0, 0, 800, 600);
-        ntbBase = new QWidget(&window);
-        left = new PageImage(ntbBase);
-        right = new PageImage(ntbBase);
-        scroll = new QScrollBar(&window);
-        scroll->setMinimum(1);
         state.pictureFolder = dir.path().toStdString() + "/";
         state.page.splitMode = 1;
         const auto jpeg = EncodeJpeg(SolidPicture(320, 240, qRgb(200, 30, 30)), 90);
@@ -81,8 +74,7 @@ protected:
         options.workers = 2;
         options.beforeDecode = [this](const std::string& path) { hold.Enter(path); };
         source = std::make_unique<PagePictures>(options);
-        view = std::make_unique<BookView>(
-            state, pictures, BookWidgets{&window, imgBase, ntbBase, left, right, scroll}, *source);
+        view = std::make_unique<BookView>(state, pictures, Widgets(), *source);
         NavigatorServices services;
         services.wait = [](int) {};
         nav = std::make_unique<Navigator>(state, pictures, *view, left, right, scroll, services);
@@ -96,11 +88,6 @@ protected:
 
     QTemporaryDir dir;
     Hold hold;
-    QWidget window;
-    QLabel* imgBase = nullptr;
-    QWidget* ntbBase = nullptr;
-    PageImage *left = nullptr, *right = nullptr;
-    QScrollBar* scroll = nullptr;
     AlbumState state;
     PictureList pictures;
     std::unique_ptr<PagePictures> source;

@@ -1,6 +1,7 @@
 // A picture that its plug-in cannot read, in the middle of an album: its spread reports
 // the reader's error each time it is turned to, and every other spread, before and after
 // it, still draws through the same plug-in worker.
+#include "BookWindow.h"
 #include "RenderTestSupport.h"
 
 #include "loading/PagePictures.h"
@@ -30,7 +31,7 @@ std::set<std::string> Shown(const AlbumState& state) {
     return shown;
 }
 
-class PlugInFailure : public ::testing::Test {
+class PlugInFailure : public ::testing::Test, protected BookWindow {
 protected:
     void SetUp() override {
         spis = std::make_unique<TSPIs>(TSPIPlaces{FOLIVEX_BIN_DIR "/", ""});
@@ -38,20 +39,11 @@ protected:
         spis->Search("*.spi");
         folder = dir.path().toStdString() + "/";
         WriteAlbum();
-        window.resize(900, 700);
-        imgBase = new QLabel(&window);
-        imgBase->setGeometry(0, 0, 800, 600);
-        ntbBase = new QWidget(&window);
-        left = new PageImage(ntbBase);
-        right = new PageImage(ntbBase);
-        scroll = new QScrollBar(&window);
-        scroll->setMinimum(1);
         scroll->setMaximum(pictures.RowCount() - 1);
         state.pictureFolder = folder;
         state.page.openMode = 0; // left-opening: the right page turns forward
         source = std::make_unique<PagePictures>();
-        view = std::make_unique<BookView>(
-            state, pictures, BookWidgets{&window, imgBase, ntbBase, left, right, scroll}, *source);
+        view = std::make_unique<BookView>(state, pictures, Widgets(), *source);
         NavigatorServices services;
         services.wait = [](int) {};
         nav = std::make_unique<Navigator>(state, pictures, *view, left, right, scroll, services);
@@ -102,11 +94,6 @@ protected:
     QTemporaryDir dir;
     std::string folder;
     std::unique_ptr<TSPIs> spis;
-    QWidget window;
-    QLabel* imgBase = nullptr;
-    QWidget* ntbBase = nullptr;
-    PageImage *left = nullptr, *right = nullptr;
-    QScrollBar* scroll = nullptr;
     AlbumState state;
     PictureList pictures;
     std::unique_ptr<PagePictures> source;
