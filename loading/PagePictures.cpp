@@ -168,15 +168,20 @@ void PagePictures::WorkerLoop(bool plugIns) {
         changed_.wait(lock, [&] { return stopping_ || (job = TakeNext(plugIns)) != nullptr; });
         if (!job)
             return;
-        job->state = Job::State::Running;
-        ++running_;
-        lock.unlock();
-        Run(*job);
-        lock.lock();
-        --running_;
-        Finish(job);
-        changed_.notify_all();
+        RunReleased(job, lock);
     }
+}
+
+// Under the lock: runs the job with the lock released, then hands its result over.
+void PagePictures::RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& lock) {
+    job->state = Job::State::Running;
+    ++running_;
+    lock.unlock();
+    Run(*job);
+    lock.lock();
+    --running_;
+    Finish(job);
+    changed_.notify_all();
 }
 
 void PagePictures::Run(Job& job) {
@@ -365,14 +370,7 @@ bool PagePictures::RunOneOf(const std::vector<JobPtr>& jobs, std::unique_lock<st
         if (!job || job->plugIn || job->state != Job::State::Queued)
             continue;
         high_.erase(std::remove(high_.begin(), high_.end(), job), high_.end());
-        job->state = Job::State::Running;
-        ++running_;
-        lock.unlock();
-        Run(*job);
-        lock.lock();
-        --running_;
-        Finish(job);
-        changed_.notify_all();
+        RunReleased(job, lock);
         return true;
     }
     return false;

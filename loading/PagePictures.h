@@ -109,6 +109,7 @@ private:
     void StartWorkers(int count);
     void WorkerLoop(bool plugIns);
     JobPtr TakeNext(bool plugIns);
+    void RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& lock);
     void Run(Job& job);
     void Finish(const JobPtr& job);
     KeptPicture MakeSlotPicture(const Job& job);
