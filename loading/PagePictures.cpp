@@ -136,8 +136,9 @@ PagePictures::~PagePictures() {
 }
 
 void PagePictures::StartWorkers(int count) {
+    cores_ = std::max(1, int(std::thread::hardware_concurrency()));
     if (count < 0)
-        count = std::max(2, int(std::thread::hardware_concurrency()));
+        count = std::max(2, cores_);
     options_.workers = count;
     for (int i = 0; i < count; ++i)
         threads_.emplace_back([this] { WorkerLoop(false); });
@@ -168,18 +169,27 @@ void PagePictures::WorkerLoop(bool plugIns) {
         changed_.wait(lock, [&] { return stopping_ || (job = TakeNext(plugIns)) != nullptr; });
         if (!job)
             return;
-        RunReleased(job, lock);
+        RunReleased(job, lock, !plugIns);
     }
 }
 
 // Under the lock: runs the job with the lock released, then hands its result over.
-void PagePictures::RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& lock) {
+void PagePictures::RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& lock, bool onPool) {
     job->state = Job::State::Running;
+    const bool asked = !job->low;
     ++running_;
+    if (onPool) {
+        ++poolBusy_;
+        poolBusyAsked_ += asked;
+    }
     lock.unlock();
     Run(*job);
     lock.lock();
     --running_;
+    if (onPool) {
+        --poolBusy_;
+        poolBusyAsked_ -= asked;
+    }
     Finish(job);
     changed_.notify_all();
 }
@@ -364,13 +374,21 @@ std::vector<SlotPicture> PagePictures::Fetch(const std::vector<SlotRequest>& req
     return out;
 }
 
+// Under the lock: whether the asking thread should decode a queued picture itself. An idle
+// worker takes it anyway, and a third decoding thread on busy cores only slows every
+// decode down; the asking thread helps when the workers are all busy, some of them with
+// pictures nobody asked for yet.
+bool PagePictures::MayDecodeHere() const {
+    return options_.workers == 0 || (poolBusy_ >= options_.workers && poolBusyAsked_ < cores_);
+}
+
 // Under the lock: runs one of these jobs still queued for the pool on this thread.
 bool PagePictures::RunOneOf(const std::vector<JobPtr>& jobs, std::unique_lock<std::mutex>& lock) {
     for (const JobPtr& job : jobs) {
         if (!job || job->plugIn || job->state != Job::State::Queued)
             continue;
         high_.erase(std::remove(high_.begin(), high_.end(), job), high_.end());
-        RunReleased(job, lock);
+        RunReleased(job, lock, false);
         return true;
     }
     return false;
@@ -383,7 +401,7 @@ void PagePictures::WaitAll(const std::vector<JobPtr>& jobs) {
                            [](const JobPtr& j) { return !j || j->state == Job::State::Done; });
     };
     while (!done()) {
-        if (!RunOneOf(jobs, lock))
+        if (!MayDecodeHere() || !RunOneOf(jobs, lock))
             changed_.wait(lock);
     }
     // Reported now; the next drawing reads the file again.

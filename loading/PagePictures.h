@@ -109,7 +109,8 @@ private:
     void StartWorkers(int count);
     void WorkerLoop(bool plugIns);
     JobPtr TakeNext(bool plugIns);
-    void RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& lock);
+    // onPool: run by a pool worker, counted as busy while it decodes.
+    void RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& lock, bool onPool);
     void Run(Job& job);
     void Finish(const JobPtr& job);
     KeptPicture MakeSlotPicture(const Job& job);
@@ -126,6 +127,7 @@ private:
     void Promote(const JobPtr& job);
     void CancelQueuedLow();
     void WaitAll(const std::vector<JobPtr>& jobs);
+    bool MayDecodeHere() const;
     bool RunOneOf(const std::vector<JobPtr>& jobs, std::unique_lock<std::mutex>& lock);
 
     PictureSource decoder_; // empty: by extension
@@ -140,6 +142,9 @@ private:
     std::map<std::string, JobPtr> inFlight_; // by ready key
     std::map<std::string, JobPtr> failed_;   // failures not yet reported
     int running_ = 0;
+    int poolBusy_ = 0;      // pool workers decoding
+    int poolBusyAsked_ = 0; // ... of them a picture asked for, not one prepared ahead
+    int cores_ = 1;
     bool stopping_ = false;
     Counters counters_;
     std::vector<std::thread> threads_;
