@@ -1,10 +1,10 @@
 // Speed of the contents page: listing a folder of 10,000 files into the grid, and
 // building the thumbnail cache of 200 photos of 1920 x 1280.
-#include "core/Error.h"
 #include "contents/PageListGrid.h"
 #include "contents/PictureRows.h"
 #include "contents/ThumbnailCache.h"
 #include "contents/ThumbnailImage.h"
+#include "core/Error.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -3,6 +3,7 @@
 // $FOLIVEX_PEERS_DIR (big/P0..P3.jpg, 6000 x 4000; small/DSC*.jpg, 1920 x 1280) and
 // skips every figure when they are missing. Each spread figure reports the box its
 // pictures were fitted into, so that Pillow reduces into exactly the same boxes.
+#include "bench/OffscreenApp.h"
 #include "contents/PictureRows.h"
 #include "contents/ThumbnailCache.h"
 #include "core/Error.h"
@@ -28,16 +29,7 @@ namespace folivex {
 namespace {
 
 QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_peers";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* a = new QGuiApplication(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-        return a;
-    }();
-    return *app;
+    return folivex::bench::OffscreenApp();
 }
 
 std::string PhotoFolder(const char* set) {

@@ -2,6 +2,7 @@
 // (6000 x 4000), in 2-split and 4-split mode, plainly and cleanly, on a 1024 x 768 window
 // background. The pictures are decoded once beforehand and handed over ready, so the
 // figures are drawing only; decoding one such JPEG is measured on its own ("Decode").
+#include "bench/OffscreenApp.h"
 #include "view/BookLayout.h"
 #include "view/BookRenderer.h"
 
@@ -18,16 +19,7 @@ namespace {
 using folivex::Bitmap24;
 
 QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_view_render";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* a = new QGuiApplication(argc, argv);
-        QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-        return a;
-    }();
-    return *app;
+    return folivex::bench::OffscreenApp();
 }
 
 QString SamplePicture() {

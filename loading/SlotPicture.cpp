@@ -9,15 +9,15 @@
 
 namespace folivex {
 
-namespace {
-
-int Trunc(double x) {
+int TruncToInt(double x) {
     if (!(x > double(INT_MIN)))
         return x != x ? 0 : INT_MIN;
     if (x >= double(INT_MAX))
         return INT_MAX;
     return int(x);
 }
+
+namespace {
 
 // libjpeg's output size: the stored size divided and rounded up.
 long long Scaled(int side, unsigned denominator) {
@@ -35,9 +35,9 @@ PictureSize FitIntoSlot(const SlotBox& box, int bw, int bh) {
     const double a = double(bh) / bw;
     const bool wider = box.fourSplit ? a < 1 / 1.4 : a < 1.4;
     if (wider)
-        h = Trunc(w * a);
+        h = TruncToInt(w * a);
     else
-        w = Trunc(h / a);
+        w = TruncToInt(h / a);
     return {w, h};
 }
 

@@ -7,6 +7,9 @@
 
 namespace folivex {
 
+// Truncation toward zero, clamped so that absurd sizes cannot overflow an int (NaN is 0).
+int TruncToInt(double x);
+
 // The room of one slot: at most width x height pixels. fourSplit picks the slot's shape
 // rule (landscape slots in 4-split spreads, portrait ones otherwise).
 struct SlotBox {
