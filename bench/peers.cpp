@@ -1,7 +1,8 @@
 // The program's side of bench/peers.sh, which runs the same work through Pillow on the
 // same files and prints both. It reads the photos that peers_photos.py wrote into
-// $FOLIVEX_PEERS_DIR (big/P0..P3.jpg, 6000 x 4000; small/DSC*.jpg, 1920 x 1280) and
-// skips every figure when they are missing. Each spread figure reports the box its
+// $FOLIVEX_PEERS_DIR (big/P0..P3.jpg, 6000 x 4000; small/DSC*.jpg, 1920 x 1280; camera/,
+// the small ones with a camera's EXIF thumbnail) and skips every figure when they are
+// missing. Each spread figure reports the box its
 // pictures were fitted into, so that Pillow reduces into exactly the same boxes.
 #include "bench/OffscreenApp.h"
 #include "contents/PictureRows.h"
@@ -198,9 +199,9 @@ void Scaler(benchmark::State& state) {
 }
 BENCHMARK(Scaler)->Name("CleanScaler6000x4000")->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void ThumbnailCacheBuild(benchmark::State& state) {
+void ThumbnailCacheBuild(benchmark::State& state, const char* set) {
     App();
-    const std::string folder = PhotoFolder("small");
+    const std::string folder = PhotoFolder(set);
     if (folder.empty()) {
         state.SkipWithError("photos not made (FOLIVEX_PEERS_DIR)");
         return;
@@ -218,8 +219,13 @@ void ThumbnailCacheBuild(benchmark::State& state) {
     state.counters["pictures"] = list.RowCount() - 1;
     std::filesystem::remove_all(cacheFolder);
 }
-BENCHMARK(ThumbnailCacheBuild)
+// The same photos without and with the small copy that cameras embed in their EXIF block.
+BENCHMARK_CAPTURE(ThumbnailCacheBuild, plain, "small")
     ->Name("ThumbnailCache200x128")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(ThumbnailCacheBuild, camera, "camera")
+    ->Name("ThumbnailCacheCamera200x128")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -11,7 +11,7 @@ python=/usr/bin/python3 # Debian's python3-pil
 "$python" -c 'import PIL' 2>/dev/null || { echo "peers.sh: python3-pil is missing (scripts/setup.sh)" >&2; exit 1; }
 
 photos=$build/bench/peers-photos
-if [ ! -e "$photos/big/.complete" ] || [ ! -e "$photos/small/.complete" ]; then
+if [ ! -e "$photos/big/.complete" ] || [ ! -e "$photos/camera/.complete" ]; then
     echo "Making the test photos in $photos (once) ..." >&2
 fi
 "$python" "$root/bench/peers_photos.py" "$photos"
@@ -67,12 +67,18 @@ for name, task, label in (("Spread4Split1024x768", "spread4", "cold 4-split clea
 r = folivex("PrefetchedTurn4Split1024x768")
 rows.append(("prefetched 4-split turn, 1024x768 (key to spread, no animation)",
              "%.1f ms, %d UI-thread decodes" % (r["real_time"], r["ui_thread_decodes"]), "-", "-"))
-r = folivex("ThumbnailCache200x128")
-p = pillow("thumbs")
-ours = 1000 * r["pictures"] / r["real_time"]
-theirs = 1000 * p["pictures"] / p["ms"]
-rows.append(("thumbnail cache, %d photos 1920x1280, 128 px" % r["pictures"], "%.0f per s" % ours,
-             "%.0f per s (2 processes)" % theirs, "%.2fx the rate" % (ours / theirs)))
+for name, args, label, peer in (
+        ("ThumbnailCache200x128", ("thumbs", "small"), "no EXIF thumbnails", "draft + BOX"),
+        ("ThumbnailCacheCamera200x128", ("thumbs", "camera"), "camera EXIF thumbnails", "draft + BOX"),
+        ("ThumbnailCacheCamera200x128", ("thumbs-exif", "camera"), "camera EXIF thumbnails",
+         "EXIF thumbnail + BOX")):
+    r = folivex(name)
+    p = pillow(*args)
+    ours = 1000 * r["pictures"] / r["real_time"]
+    theirs = 1000 * p["pictures"] / p["ms"]
+    rows.append(("thumbnail cache, %d photos 1920x1280, 128 px, %s" % (r["pictures"], label),
+                 "%.0f per s" % ours, "%.0f per s (2 processes, %s)" % (theirs, peer),
+                 "%.2fx the rate" % (ours / theirs)))
 r = folivex("Memory4SplitTurn", "memory.json")
 m = pillow("memory4", *box(r))
 rows.append(("peak resident memory, one 4-split turn", "%.0f MB (%.0f MB before)" %

@@ -2,14 +2,17 @@
 """Writes the photo-like JPEGs the side-by-side benchmarks read, once.
 
 peers_photos.py DIR makes DIR/big/P0..P3.jpg (6000 x 4000) and DIR/small/DSC0000..0199.jpg
-(1920 x 1280), quality 90. Each picture mixes smooth colour gradients, blurred structure
+(1920 x 1280), quality 90, and DIR/camera/, the small photos as a camera writes them: with
+a 160 x 107 JPEG thumbnail of the same picture in an EXIF block. Each picture mixes smooth colour gradients, blurred structure
 at two scales, hard-edged shapes and per-pixel noise, so that its JPEG carries about as
 much entropy as a camera photo (about 7 MB for 24 megapixels) and decoding costs what a
 photo costs. Existing complete sets are kept. Pillow's noise is not seeded, so two sets
 differ in detail, not in size or decoding cost.
 """
+import io
 import os
 import random
+import struct
 import sys
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
@@ -58,10 +61,44 @@ def make_set(folder, names, width, height, first_seed):
     open(done, "w").close()
 
 
+def exif_app1(thumbnail):
+    """An APP1 marker segment: orientation 1 in the first directory, the thumbnail in the
+    second, little-endian, offsets from the TIFF header."""
+    ifd1 = 8 + 2 + 12 + 4
+    data = ifd1 + 2 + 3 * 12 + 4
+    tiff = b"II*\0" + struct.pack("<I", 8)
+    tiff += struct.pack("<H", 1) + struct.pack("<HHIHH", 0x0112, 3, 1, 1, 0) + struct.pack("<I", ifd1)
+    tiff += struct.pack("<H", 3) + struct.pack("<HHIHH", 0x0103, 3, 1, 6, 0)
+    tiff += struct.pack("<HHII", 0x0201, 4, 1, data) + struct.pack("<HHII", 0x0202, 4, 1, len(thumbnail))
+    tiff += struct.pack("<I", 0)
+    body = b"Exif\0\0" + tiff + thumbnail
+    return b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body
+
+
+def make_camera_set(source, folder):
+    os.makedirs(folder, exist_ok=True)
+    done = os.path.join(folder, ".complete")
+    if os.path.exists(done):
+        return
+    for name in sorted(n for n in os.listdir(source) if n.endswith(".jpg")):
+        path = os.path.join(source, name)
+        with Image.open(path) as im:
+            im = im.convert("RGB")
+            im.thumbnail((160, 160), Image.BICUBIC)
+            out = io.BytesIO()
+            im.save(out, "JPEG", quality=80)
+        with open(path, "rb") as f:
+            photo_bytes = f.read()
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(photo_bytes[:2] + exif_app1(out.getvalue()) + photo_bytes[2:])
+    open(done, "w").close()
+
+
 def main():
     root = sys.argv[1]
     make_set(os.path.join(root, "big"), [f"P{i}.jpg" for i in range(4)], 6000, 4000, 1)
     make_set(os.path.join(root, "small"), [f"DSC{i:04d}.jpg" for i in range(200)], 1920, 1280, 100)
+    make_camera_set(os.path.join(root, "small"), os.path.join(root, "camera"))
 
 
 if __name__ == "__main__":

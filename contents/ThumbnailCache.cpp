@@ -59,19 +59,25 @@ Made MakeFromJpegFile(const std::string& path, int size) {
     return MakeFrom(DecodeJpegReduced(ReadPictureBytes(path), size), size);
 }
 
-// Decodes the JPEG rows on worker threads, each row once, in any order; the caller takes
+// Makes every row's thumbnail on worker threads, each row once, so that the thread that
+// builds the cache only waits: the JPEG rows on one worker per core in any order, the
+// others one after another on a worker of their own, since `source` (the picture
+// plug-ins behind it) need not be safe to call from two threads at once. The caller takes
 // the results in row order. Destruction stops and joins the workers.
 class ParallelDecoder {
 public:
     ParallelDecoder(std::vector<std::string> paths, std::vector<bool> jpeg, int size,
-                    ThumbnailBuildWait* wait)
+                    const PictureSource& source, ThumbnailBuildWait* wait)
         : paths_(std::move(paths)), jpeg_(std::move(jpeg)), slots_(paths_.size()), size_(size),
-          wait_(wait) {
+          source_(source), wait_(wait) {
+        const auto jpegRows = unsigned(std::count(jpeg_.begin(), jpeg_.end(), true));
         unsigned n = std::thread::hardware_concurrency();
         n = std::clamp(n, 1u, 8u);
-        n = std::min<unsigned>(n, unsigned(paths_.size()));
+        n = std::min(n, jpegRows);
         for (unsigned i = 0; i < n; ++i)
             workers_.emplace_back([this] { Work(); });
+        if (jpegRows < jpeg_.size())
+            workers_.emplace_back([this] { WorkOthers(); });
     }
     ~ParallelDecoder() {
         stop_ = true;
@@ -81,7 +87,7 @@ public:
     ParallelDecoder(const ParallelDecoder&) = delete;
     ParallelDecoder& operator=(const ParallelDecoder&) = delete;
 
-    // The result of a JPEG row; rethrows its decoding error. Nothing when the build's
+    // The result of a row; rethrows its decoding error. Nothing when the build's
     // wait says to stop first.
     std::optional<Made> Take(std::size_t index) {
         std::unique_lock lock(mutex_);
@@ -114,29 +120,40 @@ private:
             const std::size_t i = next_++;
             if (i >= paths_.size())
                 return;
-            if (!jpeg_[i])
-                continue;
-            std::optional<Made> made;
-            std::exception_ptr error;
-            try {
-                made = MakeFromJpegFile(paths_[i], size_);
-            } catch (...) { // carried to the user-interface thread, which rethrows it
-                error = std::current_exception();
-            }
-            std::lock_guard lock(mutex_);
-            slots_[i].made = std::move(made);
-            slots_[i].error = error;
-            slots_[i].finished = true;
-            done_.notify_all();
-            if (wait_ != nullptr)
-                wait_->Wake();
+            if (jpeg_[i])
+                Make(i, [&] { return MakeFromJpegFile(paths_[i], size_); });
         }
+    }
+
+    void WorkOthers() {
+        for (std::size_t i = 0; i < paths_.size() && !stop_; ++i) {
+            if (!jpeg_[i])
+                Make(i, [&] { return MakeFrom(source_(paths_[i]), size_); });
+        }
+    }
+
+    template <typename MakeRow> void Make(std::size_t i, const MakeRow& make) {
+        std::optional<Made> made;
+        std::exception_ptr error;
+        try {
+            made = make();
+        } catch (...) { // carried to the building thread, which rethrows it
+            error = std::current_exception();
+        }
+        std::lock_guard lock(mutex_);
+        slots_[i].made = std::move(made);
+        slots_[i].error = error;
+        slots_[i].finished = true;
+        done_.notify_all();
+        if (wait_ != nullptr)
+            wait_->Wake();
     }
 
     std::vector<std::string> paths_;
     std::vector<bool> jpeg_;
     std::vector<Slot> slots_;
     int size_;
+    const PictureSource& source_;
     ThumbnailBuildWait* wait_;
     std::atomic<std::size_t> next_{0};
     std::atomic<bool> stop_{false};
@@ -201,9 +218,9 @@ bool ThumbnailCache::Build(const PictureList& list, const std::string& pictureFo
     std::vector<QImage> made;
     std::vector<EncodedThumbnail> encoded;
     {
-        ParallelDecoder decoder(paths, jpeg, size, wait);
+        ParallelDecoder decoder(paths, jpeg, size, source, wait);
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            std::optional<Made> m = jpeg[i] ? decoder.Take(i) : MakeFrom(source(paths[i]), size);
+            std::optional<Made> m = decoder.Take(i);
             if (!m)
                 return false;
             made.push_back(ToQImage(m->thumb));

@@ -62,8 +62,9 @@ public:
     // MakeThumbnailCache: nothing for an empty list. Otherwise makes a size x size
     // thumbnail of every picture row in row order, reporting the progress text after each
     // row, saves the cache file and shows the folder in the status panel. JPEG files are
-    // decoded at reduced scale on worker threads; any other picture through `source` on
-    // the calling thread. A picture that fails stops the build with its error; the
+    // decoded at reduced scale (or from a camera's embedded thumbnail) on worker threads;
+    // any other picture through `source`, one at a time on a worker of its own. A picture
+    // that fails stops the build with its error; the
     // previous cache file and thumbnails then stay as they were.
     //
     // With `wait`, the building thread never blocks on a worker: it sleeps through

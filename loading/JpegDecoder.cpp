@@ -4,10 +4,12 @@
 #include "loading/Orientation.h"
 #include "loading/PictureFile.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <jerror.h>
@@ -130,6 +132,40 @@ Bitmap24 RunDecode(std::span<const std::uint8_t> data, const DecodeParams& param
     return std::move(*out);
 }
 
+// A camera's thumbnail may stand in for its picture when it is big enough and smaller
+// than the picture, and has the picture's shape to within one of its pixels either way: a
+// thumbnail the camera letterboxed, or one left from before a crop, does not.
+bool MayStandIn(int thumbWidth, int thumbHeight, int width, int height, int minLongSide) {
+    if (minLongSide <= 0 || std::max(thumbWidth, thumbHeight) < minLongSide ||
+        thumbWidth >= width || thumbHeight >= height)
+        return false;
+    const std::int64_t cross =
+        std::int64_t(thumbWidth) * height - std::int64_t(thumbHeight) * width;
+    return std::abs(cross) <= std::max(width, height);
+}
+
+// The embedded thumbnail as the stored picture's stand-in, not yet upright; nothing when
+// it may not stand in or cannot be decoded, so that the picture itself is decoded.
+std::optional<Bitmap24> DecodeStandIn(std::span<const std::uint8_t> thumbnail, int width,
+                                      int height, int minLongSide) {
+    if (thumbnail.empty() || minLongSide <= 0)
+        return std::nullopt;
+    try {
+        DecodeParams header;
+        header.headerOnly = true;
+        const Bitmap24 stored = RunDecode(thumbnail, header);
+        if (!MayStandIn(stored.width, stored.height, width, height, minLongSide))
+            return std::nullopt;
+        DecodeParams params;
+        params.denominator =
+            ReducedDenominator(unsigned(stored.width), unsigned(stored.height), minLongSide);
+        params.fast = true;
+        return RunDecode(thumbnail, params);
+    } catch (const Error&) { // a damaged thumbnail says nothing about the picture
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
@@ -137,12 +173,17 @@ Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
 }
 
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
-    const JpegInfo info = ReadJpegInfo(data);
+    DecodeParams header;
+    header.headerOnly = true;
+    const Bitmap24 stored = RunDecode(data, header);
+    const ExifFacts exif = ReadExifFacts(data);
+    if (auto small = DecodeStandIn(exif.thumbnail, stored.width, stored.height, minLongSide))
+        return TurnUpright(std::move(*small), exif.orientation);
     DecodeParams params;
     params.denominator =
-        ReducedDenominator(unsigned(info.width), unsigned(info.height), minLongSide);
+        ReducedDenominator(unsigned(stored.width), unsigned(stored.height), minLongSide);
     params.fast = minLongSide > 0;
-    return TurnUpright(RunDecode(data, params), info.orientation);
+    return TurnUpright(RunDecode(data, params), exif.orientation);
 }
 
 JpegInfo ReadJpegInfo(std::span<const std::uint8_t> data) {

@@ -25,8 +25,10 @@ Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data);
 Bitmap24 DecodeJpegFile(const std::string& path);
 
 // Decodes at the smallest of the scales 1/8, 1/4, 1/2 and 1 whose longer side still has
-// at least `minLongSide` pixels (0: full size), for thumbnails. Raises as DecodeJpeg.
-// Safe to call from several threads at once.
+// at least `minLongSide` pixels (0: full size), for thumbnails. A camera's embedded EXIF
+// thumbnail is decoded instead of the picture when its longer side has those pixels and
+// its shape is the picture's (within one thumbnail pixel); a damaged one is passed over.
+// Raises as DecodeJpeg. Safe to call from several threads at once.
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide);
 
 // What the header says: the stored size (before any EXIF turn) and the EXIF orientation.

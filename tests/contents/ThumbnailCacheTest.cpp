@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include "../loading/JpegEncode.h"
 #include "contents/PictureRows.h"
 #include "contents/TempTree.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <thread>
 
 namespace folivex {
@@ -205,6 +209,53 @@ TEST(CacheBuild, FailedPictureKeepsPreviousCache) {
     // A broken JPEG is an error too, not a grey thumbnail.
     WriteBytes(f.folder + "p11.jpg", {0xFF, 0xD8, 0xFF});
     EXPECT_THROW(f.Build(cache), Error);
+}
+
+TEST(CacheBuild, OtherFormatsAreMadeOffTheBuildingThreadOneAtATime) {
+    CacheFixture f(4);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+        QImage bmp(30, 30, QImage::Format_RGB888);
+        bmp.fill(QColor(250, 0, 0));
+        ASSERT_TRUE(bmp.save(QString::fromStdString(f.folder + name)));
+    }
+    FillPictureRows(f.list, ListFolderPictures(f.folder, {"*.jpg", "*.bmp"}));
+    std::mutex mutex;
+    std::vector<std::thread::id> callers;
+    std::atomic<int> inside{0}, mostInside{0};
+    const PictureSource qt = QtSource();
+    const PictureSource watched = [&](const std::string& path) {
+        mostInside = std::max(mostInside.load(), ++inside);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        {
+            const std::lock_guard lock(mutex);
+            callers.push_back(std::this_thread::get_id());
+        }
+        Bitmap24 picture = qt(path);
+        --inside;
+        return picture;
+    };
+    ThumbnailCache cache;
+    ASSERT_TRUE(cache.Build(f.list, f.folder, 32, f.cache, watched, nullptr));
+    ASSERT_EQ(callers.size(), 3u);
+    for (std::thread::id caller : callers)
+        EXPECT_NE(caller, std::this_thread::get_id());
+    EXPECT_EQ(mostInside, 1); // plug-ins need not be safe from two threads at once
+    ASSERT_EQ(cache.Count(), 7);
+    EXPECT_NEAR(CentreRed(cache.Image(0)), 250, 6); // a.bmp comes first by name
+    EXPECT_NEAR(CentreRed(cache.Image(4)), 20, 6);
+}
+
+TEST(CacheBuild, ACameraThumbnailMakesTheRowOfItsPicture) {
+    CacheFixture f(1);
+    // A green photo whose camera thumbnail, of the same shape, is a lighter green.
+    const auto photo = EncodeJpeg(Solid(1200, 800, 0, 120, 0), 90);
+    const auto thumb = EncodeJpeg(Solid(160, 107, 0, 240, 0), 90);
+    WriteBytes(f.folder + "p10.jpg", test::WithExifThumbnail(photo, thumb));
+    ThumbnailCache cache;
+    f.Build(cache, 128);
+    EXPECT_NEAR(qGreen(cache.Image(0).pixel(64, 64)), 240, 6);
+    f.Build(cache, 200); // a box the thumbnail cannot fill: the photo itself
+    EXPECT_NEAR(qGreen(cache.Image(0).pixel(100, 100)), 120, 6);
 }
 
 // A wait that sleeps on the test's own thread and stops after a given number of

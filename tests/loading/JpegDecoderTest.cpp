@@ -95,5 +95,63 @@ TEST(LoadPicture24, ChoosesTheDecoderByExtension) {
     EXPECT_THROW(LoadPicture24(dir / "f.jpg", shared), Error);
 }
 
+// A camera file: a red picture whose EXIF thumbnail is blue, so each decode says which
+// of the two it came from.
+struct CameraFile {
+    int width, height, thumbWidth, thumbHeight;
+    int orientation = 1;
+    bool damagedThumbnail = false;
+
+    Bytes Bytes_() const {
+        Bytes thumb = test::EncodeJpeg(Filled(thumbWidth, thumbHeight, 230, 0, 0), 80);
+        if (damagedThumbnail)
+            thumb.resize(thumb.size() / 2);
+        return test::WithExifThumbnail(test::EncodeJpeg(Filled(width, height, 0, 0, 230)), thumb,
+                                       orientation);
+    }
+    static Bitmap24 Filled(int w, int h, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+        Bitmap24 p(w, h);
+        for (std::size_t i = 0; i < p.pixels.size(); i += 3) {
+            p.pixels[i] = b;
+            p.pixels[i + 1] = g;
+            p.pixels[i + 2] = r;
+        }
+        return p;
+    }
+};
+
+bool IsBlue(const Bitmap24& p) {
+    const std::uint8_t* centre = p.row(p.height / 2) + (p.width / 2) * 3;
+    return centre[0] > 180 && centre[2] < 60;
+}
+
+TEST(DecodeJpegReduced, ACameraThumbnailStandsInOnlyWhenItFitsThePicture) {
+    struct Case {
+        const char* name;
+        CameraFile file;
+        int minLongSide;
+        bool fromThumbnail;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"3:2 thumbnail of a 3:2 photo", {1920, 1280, 160, 107}, 128, true, 160, 107},
+        {"reduced further when large", {1920, 1280, 480, 320}, 128, true, 240, 160},
+        {"turned upright like the picture", {1920, 1280, 160, 107, 6}, 128, true, 107, 160},
+        {"letterboxed 4:3 thumbnail", {1920, 1280, 160, 120}, 128, false, 240, 160},
+        {"too small for the box", {1920, 1280, 160, 107}, 200, false, 240, 160},
+        {"not smaller than the picture", {160, 107, 160, 107}, 100, false, 160, 107},
+        {"damaged thumbnail", {1920, 1280, 160, 107, 1, true}, 128, false, 240, 160},
+        {"a full-size decode never uses it", {400, 267, 160, 107}, 0, false, 400, 267},
+    };
+    for (const Case& c : cases) {
+        const Bitmap24 got = DecodeJpegReduced(c.file.Bytes_(), c.minLongSide);
+        EXPECT_EQ(IsBlue(got), c.fromThumbnail) << c.name;
+        EXPECT_EQ(got.width, c.width) << c.name;
+        EXPECT_EQ(got.height, c.height) << c.name;
+    }
+    // The page drawing never takes the thumbnail, however small its slot.
+    EXPECT_FALSE(IsBlue(DecodeJpegScaled(CameraFile{1920, 1280, 160, 107}.Bytes_(), 8)));
+}
+
 } // namespace
 } // namespace folivex

@@ -58,4 +58,44 @@ inline Bitmap24 Gradient(int width, int height) {
     return p;
 }
 
+// The JPEG file with an EXIF block as a camera writes it: the orientation in the first
+// directory, and `thumbnail` (JPEG bytes) as the second directory's thumbnail.
+inline std::vector<std::uint8_t> WithExifThumbnail(const std::vector<std::uint8_t>& jpeg,
+                                                   const std::vector<std::uint8_t>& thumbnail,
+                                                   int orientation = 1) {
+    std::vector<std::uint8_t> b{'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0};
+    auto put16 = [&](std::uint32_t v) {
+        b.push_back(std::uint8_t(v));
+        b.push_back(std::uint8_t(v >> 8));
+    };
+    auto put32 = [&](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    auto entry = [&](std::uint32_t tag, std::uint32_t type, std::uint32_t value) {
+        put16(tag);
+        put16(type);
+        put32(1);
+        put32(value); // a SHORT in the first two bytes, little-endian
+    };
+    // Offsets count from the TIFF header, 6 bytes in.
+    const std::uint32_t ifd1 = 8 + 2 + 12 + 4;
+    const std::uint32_t data = ifd1 + 2 + 3 * 12 + 4;
+    put16(1);
+    entry(0x0112, 3, std::uint32_t(orientation));
+    put32(ifd1);
+    put16(3);
+    entry(0x0103, 3, 6); // compression: JPEG
+    entry(0x0201, 4, data);
+    entry(0x0202, 4, std::uint32_t(thumbnail.size()));
+    put32(0);
+    b.insert(b.end(), thumbnail.begin(), thumbnail.end());
+    std::vector<std::uint8_t> app1{0xFF, 0xE1, std::uint8_t((b.size() + 2) >> 8),
+                                   std::uint8_t(b.size() + 2)};
+    app1.insert(app1.end(), b.begin(), b.end());
+    std::vector<std::uint8_t> out = jpeg;
+    out.insert(out.begin() + 2, app1.begin(), app1.end());
+    return out;
+}
+
 } // namespace folivex::test
