@@ -316,7 +316,7 @@ void ContentsPage::PaintFromFile(QPainter* painter, const QRect& cell, int row) 
         if (hooks_.thumbnailSource)
             picture = hooks_.thumbnailSource(path, cell.width());
         else if (IsJpegName(path))
-            picture = DecodeJpegReduced(ReadPictureBytes(path), cell.width());
+            picture = LoadJpegThumbnail(path, cell.width());
         else if (hooks_.pictureSource)
             picture = hooks_.pictureSource(path);
     } catch (const Error& e) {

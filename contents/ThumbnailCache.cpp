@@ -3,7 +3,6 @@
 #include "contents/ThumbnailCacheFile.h"
 #include "contents/ThumbnailImage.h"
 #include "core/Paths.h"
-#include "loading/Archive.h"
 #include "loading/PictureFile.h"
 
 #include <algorithm>
@@ -56,7 +55,7 @@ Made MakeFrom(const Bitmap24& picture, int size) {
 }
 
 Made MakeFromJpegFile(const std::string& path, int size) {
-    return MakeFrom(DecodeJpegReduced(ReadPictureBytes(path), size), size);
+    return MakeFrom(LoadJpegThumbnail(path, size), size);
 }
 
 // Makes every row's thumbnail on worker threads, each row once, so that the thread that

@@ -741,6 +741,12 @@ std::vector<std::uint8_t> ReadPictureBytes(const std::string& path) {
     return ReadWholeFile(path);
 }
 
+std::vector<std::uint8_t> ReadPictureStart(const std::string& path, std::size_t limit) {
+    if (SplitArchiveMember(path))
+        return ReadPictureBytes(path);
+    return ReadFileStart(path, limit);
+}
+
 bool PictureExists(const std::string& path) {
     auto member = SplitArchiveMember(path);
     if (!member)

@@ -154,6 +154,8 @@ private:
 // The bytes of a listed picture: the entry of an archive when a leading part of the path
 // is an archive file, else the file itself. Raises the reader's error.
 std::vector<std::uint8_t> ReadPictureBytes(const std::string& path);
+// At most the first `limit` bytes of a listed picture (an archive entry whole).
+std::vector<std::uint8_t> ReadPictureStart(const std::string& path, std::size_t limit);
 // Whether ReadPictureBytes would find something to read (an entry or a regular file).
 bool PictureExists(const std::string& path);
 

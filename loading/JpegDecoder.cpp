@@ -1,5 +1,6 @@
 #include "loading/JpegDecoder.h"
 
+#include "loading/Archive.h"
 #include "loading/ExifOrientation.h"
 #include "loading/Orientation.h"
 #include "loading/PictureFile.h"
@@ -71,6 +72,12 @@ struct DecodeParams {
     bool fast = false; // thumbnails: speed matters more than the last bit of precision
     bool headerOnly = false;
 };
+
+DecodeParams HeaderOnly() {
+    DecodeParams params;
+    params.headerOnly = true;
+    return params;
+}
 
 // Everything that may raise a library error, kept out of RunDecode's frame so the jump
 // crosses no C++ object with a destructor.
@@ -151,9 +158,7 @@ std::optional<Bitmap24> DecodeStandIn(std::span<const std::uint8_t> thumbnail, i
     if (thumbnail.empty() || minLongSide <= 0)
         return std::nullopt;
     try {
-        DecodeParams header;
-        header.headerOnly = true;
-        const Bitmap24 stored = RunDecode(thumbnail, header);
+        const Bitmap24 stored = RunDecode(thumbnail, HeaderOnly());
         if (!MayStandIn(stored.width, stored.height, width, height, minLongSide))
             return std::nullopt;
         DecodeParams params;
@@ -166,6 +171,37 @@ std::optional<Bitmap24> DecodeStandIn(std::span<const std::uint8_t> thumbnail, i
     }
 }
 
+// The EXIF block comes right after the start of the file and is at most 64 KB; the frame
+// header follows it after the tables, so the stand-in is found within this many bytes.
+constexpr std::size_t kStandInSearchBytes = 128 * 1024;
+
+// The stored size from the start of a file; nothing when its frame header lies beyond.
+std::optional<Bitmap24> HeaderInStart(std::span<const std::uint8_t> start) {
+    try {
+        return RunDecode(start, HeaderOnly());
+    } catch (const Error&) { // not within the start, or damaged: the whole file will tell
+        return std::nullopt;
+    }
+}
+
+std::optional<Bitmap24> UprightStandIn(std::span<const std::uint8_t> data, int width, int height,
+                                       int minLongSide) {
+    if (minLongSide <= 0)
+        return std::nullopt;
+    const ExifFacts exif = ReadExifFacts(data);
+    auto small = DecodeStandIn(exif.thumbnail, width, height, minLongSide);
+    if (!small)
+        return std::nullopt;
+    return TurnUpright(std::move(*small), exif.orientation);
+}
+
+Bitmap24 DecodeReduced(std::span<const std::uint8_t> data, int width, int height, int minLongSide) {
+    DecodeParams params;
+    params.denominator = ReducedDenominator(unsigned(width), unsigned(height), minLongSide);
+    params.fast = minLongSide > 0;
+    return TurnUpright(RunDecode(data, params), ReadExifOrientation(data));
+}
+
 } // namespace
 
 Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
@@ -173,17 +209,22 @@ Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
 }
 
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
-    DecodeParams header;
-    header.headerOnly = true;
-    const Bitmap24 stored = RunDecode(data, header);
-    const ExifFacts exif = ReadExifFacts(data);
-    if (auto small = DecodeStandIn(exif.thumbnail, stored.width, stored.height, minLongSide))
-        return TurnUpright(std::move(*small), exif.orientation);
-    DecodeParams params;
-    params.denominator =
-        ReducedDenominator(unsigned(stored.width), unsigned(stored.height), minLongSide);
-    params.fast = minLongSide > 0;
-    return TurnUpright(RunDecode(data, params), exif.orientation);
+    const Bitmap24 stored = RunDecode(data, HeaderOnly());
+    if (auto standIn = UprightStandIn(data, stored.width, stored.height, minLongSide))
+        return std::move(*standIn);
+    return DecodeReduced(data, stored.width, stored.height, minLongSide);
+}
+
+Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide) {
+    std::vector<std::uint8_t> bytes = ReadPictureStart(path, kStandInSearchBytes);
+    if (bytes.size() < kStandInSearchBytes)
+        return DecodeJpegReduced(bytes, minLongSide); // the whole file
+    if (const auto stored = HeaderInStart(bytes); stored && minLongSide > 0) {
+        if (auto standIn = UprightStandIn(bytes, stored->width, stored->height, minLongSide))
+            return std::move(*standIn);
+        return DecodeReduced(ReadPictureBytes(path), stored->width, stored->height, minLongSide);
+    }
+    return DecodeJpegReduced(ReadPictureBytes(path), minLongSide);
 }
 
 JpegInfo ReadJpegInfo(std::span<const std::uint8_t> data) {

@@ -31,6 +31,11 @@ Bitmap24 DecodeJpegFile(const std::string& path);
 // Raises as DecodeJpeg. Safe to call from several threads at once.
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide);
 
+// DecodeJpegReduced of a listed picture (a file or an archive entry). When a camera's
+// thumbnail stands in, only the start of the file is read. Raises as DecodeJpeg and as
+// ReadPictureBytes.
+Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide);
+
 // What the header says: the stored size (before any EXIF turn) and the EXIF orientation.
 struct JpegInfo {
     int width = 0, height = 0;

@@ -486,7 +486,7 @@ PictureSource PagePictures::FullSource() {
 Bitmap24 PagePictures::LoadThumbnail(const std::string& path, int minLongSide) {
     if (decoder_ || !IsJpegPath(UpperCaseAscii(ExtractFileExt(path))))
         return LoadFull(path);
-    return DecodeJpegReduced(ReadPictureBytes(path), minLongSide);
+    return LoadJpegThumbnail(path, minLongSide);
 }
 
 ThumbnailSource PagePictures::ThumbnailPictures() {

@@ -1,6 +1,8 @@
 #include "loading/PictureFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,15 +20,20 @@ struct Fd {
 } // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    return ReadFileStart(path, SIZE_MAX);
+}
+
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t limit) {
     Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     struct stat info {};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         throw Error(FormatMessage(msg::kCannotOpen, path));
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    bytes.reserve(std::min(static_cast<std::size_t>(info.st_size), limit));
     std::uint8_t chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(file.fd, chunk, sizeof chunk);
+    while (bytes.size() < limit) {
+        const std::size_t want = std::min(sizeof chunk, limit - bytes.size());
+        ssize_t got = ::read(file.fd, chunk, want);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,5 +28,7 @@ inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t(1) << 28;
 
 // The whole content of a file; raises "ﾌｧｲﾙ %s は開けません" when it cannot be read.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+// At most the first `limit` bytes of the file; raises as ReadWholeFile.
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t limit);
 
 } // namespace folivex

@@ -153,5 +153,51 @@ TEST(DecodeJpegReduced, ACameraThumbnailStandsInOnlyWhenItFitsThePicture) {
     EXPECT_FALSE(IsBlue(DecodeJpegScaled(CameraFile{1920, 1280, 160, 107}.Bytes_(), 8)));
 }
 
+// A red photo with noise in every pixel, so that it compresses poorly.
+Bytes NoisyRedPhoto(int width, int height) {
+    Bitmap24 p(width, height);
+    unsigned seed = 12345;
+    for (std::size_t i = 0; i < p.pixels.size(); i += 3) {
+        seed = seed * 1103515245u + 12345u;
+        p.pixels[i] = std::uint8_t((seed >> 16) % 40);
+        p.pixels[i + 1] = std::uint8_t((seed >> 8) % 40);
+        p.pixels[i + 2] = std::uint8_t(200 + (seed >> 24) % 40);
+    }
+    return test::EncodeJpeg(p, 95);
+}
+
+TEST(LoadJpegThumbnail, AStandInIsReadFromTheStartOfTheFileAlone) {
+    test::TempDir dir;
+    const Bytes photo = NoisyRedPhoto(1200, 800);
+    ASSERT_GT(photo.size(), 400'000u);
+    const Bytes cut(photo.begin(), photo.begin() + std::ptrdiff_t(photo.size() / 2));
+    const Bytes fits = test::EncodeJpeg(CameraFile::Filled(160, 107, 230, 0, 0), 80);
+    const Bytes boxed = test::EncodeJpeg(CameraFile::Filled(160, 120, 230, 0, 0), 80);
+    test::WriteFile(dir / "fits.jpg", test::WithExifThumbnail(cut, fits));
+    test::WriteFile(dir / "boxed.jpg", test::WithExifThumbnail(cut, boxed));
+    test::WriteFile(dir / "whole.jpg", test::WithExifThumbnail(photo, boxed));
+    // Tables ahead of the frame header push it past the start that is searched first.
+    Bytes late = photo;
+    for (int i = 0; i < 3; ++i) {
+        Bytes app2{0xFF, 0xE2, 0xFF, 0xFF};
+        app2.resize(2 + 0xFFFF, 0);
+        late.insert(late.begin() + 2, app2.begin(), app2.end());
+    }
+    test::WriteFile(dir / "late.jpg", test::WithExifThumbnail(late, fits));
+
+    // The damaged rest of the photo is never read when its thumbnail stands in ...
+    EXPECT_TRUE(IsBlue(LoadJpegThumbnail(dir / "fits.jpg", 128)));
+    // ... and is, with its error, when it cannot.
+    EXPECT_THROW(LoadJpegThumbnail(dir / "boxed.jpg", 128), Error);
+    EXPECT_THROW(LoadJpegThumbnail(dir / "fits.jpg", 400), Error);
+    const Bitmap24 whole = LoadJpegThumbnail(dir / "whole.jpg", 128);
+    EXPECT_EQ(whole.width, 150);
+    EXPECT_FALSE(IsBlue(whole));
+    const Bitmap24 found = LoadJpegThumbnail(dir / "late.jpg", 128);
+    EXPECT_TRUE(IsBlue(found));
+    EXPECT_EQ(found.width, 160);
+    EXPECT_THROW(LoadJpegThumbnail(dir / "missing.jpg", 128), Error);
+}
+
 } // namespace
 } // namespace folivex
