@@ -184,22 +184,21 @@ std::optional<Bitmap24> HeaderInStart(std::span<const std::uint8_t> start) {
     }
 }
 
-std::optional<Bitmap24> UprightStandIn(std::span<const std::uint8_t> data, int width, int height,
+std::optional<Bitmap24> UprightStandIn(const ExifFacts& exif, const Bitmap24& stored,
                                        int minLongSide) {
-    if (minLongSide <= 0)
-        return std::nullopt;
-    const ExifFacts exif = ReadExifFacts(data);
-    auto small = DecodeStandIn(exif.thumbnail, width, height, minLongSide);
+    auto small = DecodeStandIn(exif.thumbnail, stored.width, stored.height, minLongSide);
     if (!small)
         return std::nullopt;
     return TurnUpright(std::move(*small), exif.orientation);
 }
 
-Bitmap24 DecodeReduced(std::span<const std::uint8_t> data, int width, int height, int minLongSide) {
+Bitmap24 DecodeReduced(std::span<const std::uint8_t> data, const Bitmap24& stored, int minLongSide,
+                       int orientation) {
     DecodeParams params;
-    params.denominator = ReducedDenominator(unsigned(width), unsigned(height), minLongSide);
+    params.denominator =
+        ReducedDenominator(unsigned(stored.width), unsigned(stored.height), minLongSide);
     params.fast = minLongSide > 0;
-    return TurnUpright(RunDecode(data, params), ReadExifOrientation(data));
+    return TurnUpright(RunDecode(data, params), orientation);
 }
 
 } // namespace
@@ -210,27 +209,29 @@ Bitmap24 DecodeJpeg(std::span<const std::uint8_t> data) {
 
 Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) {
     const Bitmap24 stored = RunDecode(data, HeaderOnly());
-    if (auto standIn = UprightStandIn(data, stored.width, stored.height, minLongSide))
+    const ExifFacts exif = ReadExifFacts(data);
+    if (auto standIn = UprightStandIn(exif, stored, minLongSide))
         return std::move(*standIn);
-    return DecodeReduced(data, stored.width, stored.height, minLongSide);
+    return DecodeReduced(data, stored, minLongSide, exif.orientation);
 }
 
 Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide) {
     std::vector<std::uint8_t> bytes = ReadPictureStart(path, kStandInSearchBytes);
     if (bytes.size() < kStandInSearchBytes)
         return DecodeJpegReduced(bytes, minLongSide); // the whole file
-    if (const auto stored = HeaderInStart(bytes); stored && minLongSide > 0) {
-        if (auto standIn = UprightStandIn(bytes, stored->width, stored->height, minLongSide))
-            return std::move(*standIn);
-        return DecodeReduced(ReadPictureBytes(path), stored->width, stored->height, minLongSide);
-    }
-    return DecodeJpegReduced(ReadPictureBytes(path), minLongSide);
+    const auto stored = HeaderInStart(bytes);
+    if (!stored)
+        return DecodeJpegReduced(ReadPictureBytes(path), minLongSide);
+    // The EXIF block sits among the first markers, ahead of the frame header: the start
+    // holds all of it.
+    const ExifFacts exif = ReadExifFacts(bytes);
+    if (auto standIn = UprightStandIn(exif, *stored, minLongSide))
+        return std::move(*standIn);
+    return DecodeReduced(ReadPictureBytes(path), *stored, minLongSide, exif.orientation);
 }
 
 JpegInfo ReadJpegInfo(std::span<const std::uint8_t> data) {
-    DecodeParams params;
-    params.headerOnly = true;
-    const Bitmap24 header = RunDecode(data, params);
+    const Bitmap24 header = RunDecode(data, HeaderOnly());
     return {header.width, header.height, ReadExifOrientation(data)};
 }
 
