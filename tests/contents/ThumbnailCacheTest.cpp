@@ -23,16 +23,7 @@ namespace {
 
 using test::TempTree;
 
-// A picture of one colour, so each thumbnail is recognisable after JPEG compression.
-Bitmap24 Solid(int w, int h, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-    Bitmap24 p(w, h);
-    for (std::size_t i = 0; i < p.pixels.size(); i += 3) {
-        p.pixels[i] = b;
-        p.pixels[i + 1] = g;
-        p.pixels[i + 2] = r;
-    }
-    return p;
-}
+using test::Solid;
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary)

@@ -110,13 +110,7 @@ struct CameraFile {
                                        orientation);
     }
     static Bitmap24 Filled(int w, int h, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-        Bitmap24 p(w, h);
-        for (std::size_t i = 0; i < p.pixels.size(); i += 3) {
-            p.pixels[i] = b;
-            p.pixels[i + 1] = g;
-            p.pixels[i + 2] = r;
-        }
-        return p;
+        return test::Solid(w, h, b, g, r);
     }
 };
 

@@ -45,6 +45,17 @@ inline std::vector<std::uint8_t> EncodeJpeg(const Bitmap24& picture, int quality
     return bytes;
 }
 
+// A picture of one colour, recognisable after JPEG compression.
+inline Bitmap24 Solid(int width, int height, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+    Bitmap24 p(width, height);
+    for (std::size_t i = 0; i < p.pixels.size(); i += 3) {
+        p.pixels[i] = b;
+        p.pixels[i + 1] = g;
+        p.pixels[i + 2] = r;
+    }
+    return p;
+}
+
 // A smooth picture that survives compression well.
 inline Bitmap24 Gradient(int width, int height) {
     Bitmap24 p(width, height);
