@@ -6,7 +6,6 @@
 
 #include <dirent.h>
 
-#include <cstring>
 #include <memory>
 
 namespace folivex {
@@ -37,9 +36,7 @@ std::vector<std::string> ListFolderPictures(const std::string& folder,
         return names;
     while (const dirent* entry = readdir(dir.get())) {
         const char* name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-            continue;
-        if (MatchesAny(name, patterns))
+        if (!IsLeftoverName(name) && MatchesAny(name, patterns))
             names.emplace_back(name);
     }
     SortFileNames(names);

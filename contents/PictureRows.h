@@ -12,7 +12,8 @@ namespace folivex {
 
 // The entries of `folder` whose names match any of `patterns`, sorted by
 // CompareFileNames. Sub-folders whose names match are listed too, as the pattern
-// decides alone; "." and ".." never are. An entry that matches several patterns is
+// decides alone; "." and "..", and leftovers of other systems (IsLeftoverName), never
+// are. An entry that matches several patterns is
 // listed once. A folder that cannot be read gives no entries. Reads the directory once
 // and stats nothing.
 std::vector<std::string> ListFolderPictures(const std::string& folder,

@@ -454,6 +454,8 @@ void Archive::List() {
 // The running total refuses a zip bomb from its declared sizes alone, before anything
 // is decompressed.
 void Archive::AddEntry(ArchiveEntry entry, const Located& where) {
+    if (IsLeftoverName(entry.name))
+        return;
     if (entry.sizeKnown) {
         total_ += std::min(entry.size, limits_.maxTotalSize + 1);
         if (total_ > limits_.maxTotalSize)
@@ -667,6 +669,29 @@ std::string ArchiveStem(std::string_view name) {
 
 bool IsArchiveFile(const std::string& path) {
     return IsArchiveName(path) && FileExists(path);
+}
+
+namespace {
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+} // namespace
+
+bool IsLeftoverName(std::string_view path) {
+    std::size_t start = 0;
+    for (std::size_t slash; (slash = path.find('/', start)) != std::string_view::npos;
+         start = slash + 1) {
+        if (SameIgnoringAsciiCase(path.substr(start, slash - start), "__MACOSX"))
+            return true;
+    }
+    const std::string_view base = path.substr(start);
+    return base.empty() || base.front() == '.' || SameIgnoringAsciiCase(base, "__MACOSX") ||
+           SameIgnoringAsciiCase(base, "Thumbs.db") || SameIgnoringAsciiCase(base, "desktop.ini");
 }
 
 std::optional<ArchiveMember> SplitArchiveMember(std::string_view path) {

@@ -76,7 +76,8 @@ public:
     Archive& operator=(const Archive&) = delete;
 
     const std::string& Path() const { return path_; }
-    // Every file entry that the listing reached, in archive order, each name once.
+    // Every file entry that the listing reached, in archive order, each name once;
+    // leftovers of other systems (IsLeftoverName) are left out.
     const std::vector<ArchiveEntry>& Entries() const { return entries_; }
     const ArchiveEntry* Find(std::string_view name) const;
     // The damage message when the listing stopped early; empty for a sound archive.
@@ -125,6 +126,13 @@ bool IsArchiveName(std::string_view name);
 std::string ArchiveStem(std::string_view name);
 // A regular file with an archive name (a folder called "x.zip" is a folder).
 bool IsArchiveFile(const std::string& path);
+
+// What other systems leave beside the pictures of a folder or an archive, never a page:
+// macOS resource forks (a "__MACOSX" folder anywhere, "._" files), Finder and Explorer
+// files (.DS_Store, Thumbs.db, desktop.ini, in any letter case) and other hidden files
+// (a name starting with "."). Only the last part of `path` can be hidden, so "../p.jpg"
+// is not.
+bool IsLeftoverName(std::string_view path);
 
 // A picture path split at the archive that holds it: "/a/book.cbz/sub/p.jpg" gives the
 // archive "/a/book.cbz" and the inner name "sub/p.jpg". The inner name is taken as it

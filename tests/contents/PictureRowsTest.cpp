@@ -76,6 +76,13 @@ TEST(FolderFill, FileMatchingTwoPatternsIsListedOnce) {
               (std::vector<std::string>{"a.jpg", "b.jpg"}));
 }
 
+TEST(FolderFill, LeftoversOfAMacOrWindowsAreNotPictures) {
+    TempTree tree;
+    tree.Files({"x.jpg", "._x.jpg", ".DS_Store", "Thumbs.db", "DESKTOP.INI", ".hidden.jpg"});
+    tree.Folder("__MACOSX");
+    EXPECT_EQ(ListFolderPictures(tree.Root(), {"*"}), (std::vector<std::string>{"x.jpg"}));
+}
+
 TEST(FolderFill, EmptyOrMissingFolderOrNoPatternGivesNothing) {
     TempTree tree;
     tree.Folder("empty");

@@ -90,6 +90,31 @@ TEST(Archive, ZipEntriesAreReachedFromTheirOwnHeaders) {
     EXPECT_THROW(archive->Read("a.jpg"), EArchive);
 }
 
+TEST(Archive, LeftoversOfOtherSystemsAreNotListed) {
+    for (ArchiveKind kind : {ArchiveKind::ZipDeflate, ArchiveKind::Tar}) {
+        auto archive = Archive::OpenMemory(MakeArchive(kind, {{"__MACOSX/", "", true},
+                                                              {"__MACOSX/._page1.jpg", "fork"},
+                                                              {".DS_Store", "finder"},
+                                                              {"page1.jpg", "1"},
+                                                              {"page2.jpg", "2"}}),
+                                           "mac.cbz");
+        EXPECT_EQ(Names(*archive), (std::vector<std::string>{"page1.jpg", "page2.jpg"}))
+            << test::ArchiveKindName(kind);
+        EXPECT_THROW(archive->Read("__MACOSX/._page1.jpg"), Error);
+    }
+    struct Case {
+        const char* path;
+        bool leftover;
+    };
+    for (const Case& c :
+         {Case{"__MACOSX/a/p.jpg", true}, Case{"a/__macosx/p.jpg", true}, Case{"__MACOSX", true},
+          Case{"a/._p.jpg", true}, Case{"a/.ds_store", true}, Case{"THUMBS.DB", true},
+          Case{"Desktop.ini", true}, Case{".cover.jpg", true}, Case{"a/", true},
+          Case{"../p.jpg", false}, Case{"a.b/p.jpg", false}, Case{"__MACOSX.jpg", false},
+          Case{"my.DS_Store.jpg", false}, Case{"Thumbs.db.jpg", false}})
+        EXPECT_EQ(IsLeftoverName(c.path), c.leftover) << c.path;
+}
+
 TEST(Archive, HostileNamesStayMereNames) {
     auto archive = Archive::OpenMemory(
         MakeRawZip({{"../up.jpg", "U"},
