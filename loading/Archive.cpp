@@ -222,7 +222,9 @@ std::vector<std::uint8_t> ReadEntryData(struct archive* a, const ArchiveEntry& e
         const int r = archive_read_data_block(a, &block, &length, &offset);
         if (r == ARCHIVE_EOF)
             break;
-        if (r < ARCHIVE_WARN)
+        // A warning here is a wrong checksum or size: the data came, but it is not the
+        // stored picture, and showing or caching it would pass damage for a page.
+        if (r != ARCHIVE_OK)
             throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, ErrorText(a)));
         // Data beyond the declared size is a lying header (a zip bomb, or damage).
         if (offset < 0 || std::uint64_t(offset) < out.size() || std::uint64_t(offset) > allowed ||

@@ -115,6 +115,27 @@ TEST(Archive, LeftoversOfOtherSystemsAreNotListed) {
         EXPECT_EQ(IsLeftoverName(c.path), c.leftover) << c.path;
 }
 
+TEST(Archive, EntryWithAWrongChecksumIsReportedNotShown) {
+    auto bytes = MakeRawZip({{"bad.jpg", ContentOf(1, 3000)}, {"good.jpg", ContentOf(2, 3000)}});
+    // The stored CRC of the first entry, in its local header and in the directory.
+    const std::string bad = "bad.jpg";
+    for (auto at = std::search(bytes.begin(), bytes.end(), bad.begin(), bad.end());
+         at != bytes.end(); at = std::search(at + 1, bytes.end(), bad.begin(), bad.end())) {
+        const bool local = at - bytes.begin() == 30;
+        *(at - (local ? 30 - 14 : 46 - 16)) ^= 0xFF;
+    }
+    auto archive = Archive::OpenMemory(bytes, "crc.cbz");
+    try {
+        archive->Read("bad.jpg");
+        FAIL() << "damaged data passed for the picture";
+    } catch (const EArchive& e) {
+        EXPECT_EQ(
+            std::string(e.what()).rfind(FormatMessage(msg::kArchiveEntryDamaged, "bad.jpg"), 0), 0u)
+            << e.what();
+    }
+    EXPECT_EQ(archive->Read("good.jpg"), Bytes(ContentOf(2, 3000)));
+}
+
 TEST(Archive, HostileNamesStayMereNames) {
     auto archive = Archive::OpenMemory(
         MakeRawZip({{"../up.jpg", "U"},
