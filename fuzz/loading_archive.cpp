@@ -8,10 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace folivex;
-    const ArchiveLimits limits{std::uint64_t(1) << 20, std::uint64_t(8) << 20};
+    const ArchiveLimits limits{std::uint64_t(1) << 20, 1000};
     try {
-        auto archive = Archive::OpenMemory(std::vector<std::uint8_t>(data, data + size), "fuzz",
-                                           limits);
+        auto archive =
+            Archive::OpenMemory(std::vector<std::uint8_t>(data, data + size), "fuzz", limits);
         for (const ArchiveEntry& entry : archive->Entries()) {
             try {
                 archive->Read(entry.name);

@@ -226,11 +226,16 @@ std::vector<std::uint8_t> ReadEntryData(struct archive* a, const ArchiveEntry& e
         // stored picture, and showing or caching it would pass damage for a page.
         if (r != ARCHIVE_OK)
             throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, ErrorText(a)));
-        // Data beyond the declared size is a lying header (a zip bomb, or damage).
-        if (offset < 0 || std::uint64_t(offset) < out.size() || std::uint64_t(offset) > allowed ||
-            length > allowed - std::uint64_t(offset))
+        if (offset < 0 || std::uint64_t(offset) < out.size())
+            throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, "data out of order"));
+        if (std::uint64_t(offset) > allowed || length > allowed - std::uint64_t(offset)) {
+            // An entry of no declared size is too large; beyond the declared size it is a
+            // lying header (a zip bomb, or damage).
+            if (!entry.sizeKnown)
+                throw EArchive(FormatMessage(msg::kArchiveEntryTooLarge, entry.name));
             throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name,
                                       "more data than the archive declares"));
+        }
         out.resize(std::size_t(offset)); // a sparse hole reads as zeros
         const auto* bytes = static_cast<const std::uint8_t*>(block);
         out.insert(out.end(), bytes, bytes + length);
@@ -453,23 +458,24 @@ void Archive::List() {
         ListSequentially();
 }
 
-// The running total refuses a zip bomb from its declared sizes alone, before anything
-// is decompressed.
-void Archive::AddEntry(ArchiveEntry entry, const Located& where) {
-    if (IsLeftoverName(entry.name))
-        return;
-    if (entry.sizeKnown) {
-        total_ += std::min(entry.size, limits_.maxTotalSize + 1);
-        if (total_ > limits_.maxTotalSize)
-            throw EArchive(FormatMessage(msg::kArchiveTooLarge, path_));
+// False when the list is as long as it may grow: the listing stops there. Sizes are
+// not summed: each entry is refused on its own when it is read.
+bool Archive::AddEntry(ArchiveEntry entry, const Located& where) {
+    if (reached_++ >= limits_.maxEntries) {
+        if (failure_.empty())
+            failure_ = FormatMessage(msg::kArchiveTooManyEntries, path_);
+        return false;
     }
+    if (IsLeftoverName(entry.name))
+        return true;
     encrypted_ = encrypted_ || entry.encrypted;
     // The first of several entries of one name is the one listed, as a folder lists a
     // name once.
-    if (!byName_.emplace(entry.name, entries_.size()).second)
-        return;
-    entries_.push_back(std::move(entry));
-    located_.push_back(where);
+    if (byName_.emplace(entry.name, entries_.size()).second) {
+        entries_.push_back(std::move(entry));
+        located_.push_back(where);
+    }
+    return true;
 }
 
 // Lists a zip from its central directory. False when the data is not a zip whose
@@ -507,7 +513,9 @@ bool Archive::ListZipDirectory() {
                 failure_ = DamageText(msg::kArchiveDamaged, path_, "entry outside the file");
             continue;
         }
-        AddEntry({EntryName(record.rawName), record.size, true, IsZipEncrypted(record)}, where);
+        if (!AddEntry({EntryName(record.rawName), record.size, true, IsZipEncrypted(record)},
+                      where))
+            break;
     }
     return true;
 }
@@ -543,8 +551,6 @@ void Archive::ListSequentially() {
         entry.encrypted = archive_entry_is_encrypted(header) != 0;
         if (entry.name.empty())
             continue;
-        if (entry.sizeKnown && entry.size > limits_.maxTotalSize)
-            throw EArchive(FormatMessage(msg::kArchiveTooLarge, path_));
         // Skipping the data now tells whether this entry is whole.
         if (!entry.encrypted && archive_read_data_skip(a) < ARCHIVE_WARN) {
             failure_ = DamageText(msg::kArchiveDamaged, path_, ErrorText(a));
@@ -552,7 +558,8 @@ void Archive::ListSequentially() {
         }
         Located where;
         where.ordinal = ordinal;
-        AddEntry(std::move(entry), where);
+        if (!AddEntry(std::move(entry), where))
+            break;
     }
     if (archive_read_has_encrypted_entries(a) > 0)
         encrypted_ = true;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/Error.h"
+#include "loading/PictureFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,8 +20,8 @@
 namespace folivex {
 
 namespace msg {
-inline constexpr std::string_view kArchiveTooLarge =
-    "書庫 %s は展開すると大きすぎるため開けません (合計の上限は 4 GB です)。";
+inline constexpr std::string_view kArchiveTooManyEntries =
+    "書庫 %s はファイルが多すぎます。最初の 100,000 個だけを表示します。";
 inline constexpr std::string_view kArchiveEntryTooLarge =
     "書庫の中のファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。";
 inline constexpr std::string_view kArchiveDamaged =
@@ -36,9 +37,11 @@ public:
     explicit EArchive(const std::string& message) : Error(message) {}
 };
 
+// What protects memory: the size of the one entry being read, and the length of the
+// list. The size of the archive as a whole is no danger, as entries are read one by one.
 struct ArchiveLimits {
-    std::uint64_t maxEntrySize = std::uint64_t(512) << 20; // one entry, uncompressed
-    std::uint64_t maxTotalSize = std::uint64_t(4) << 30;   // all entries together
+    std::uint64_t maxEntrySize = kMaxPictureFileSize; // one entry, uncompressed
+    std::size_t maxEntries = 100000;                  // files listed
 };
 
 // One file inside an archive. Directories, links and devices are never entries.
@@ -65,8 +68,8 @@ public:
 class Archive {
 public:
     // Lists the archive. Raises "ﾌｧｲﾙ %s は開けません" when the file cannot be read or is no
-    // archive, and the size error when the entries together exceed the limit. A damaged
-    // archive lists what can be read and keeps the first failure (FirstFailure).
+    // archive. A damaged archive lists what can be read, and one with more files than the
+    // limit lists the first ones; either keeps the first failure (FirstFailure).
     static std::shared_ptr<Archive> OpenFile(const std::string& path, ArchiveLimits limits = {});
     // The same over bytes in memory; `name` stands in for the path in messages.
     static std::shared_ptr<Archive> OpenMemory(std::vector<std::uint8_t> bytes,
@@ -80,7 +83,8 @@ public:
     // leftovers of other systems (IsLeftoverName) are left out.
     const std::vector<ArchiveEntry>& Entries() const { return entries_; }
     const ArchiveEntry* Find(std::string_view name) const;
-    // The damage message when the listing stopped early; empty for a sound archive.
+    // The damage or length message when the listing stopped early; empty for a sound
+    // archive that was listed whole.
     const std::string& FirstFailure() const { return failure_; }
     // True when any entry (or the listing itself) needs a password.
     bool HasEncryptedEntries() const { return encrypted_; }
@@ -95,7 +99,7 @@ private:
     void List();
     bool ListZipDirectory();
     void ListSequentially();
-    void AddEntry(ArchiveEntry entry, const Located& where);
+    bool AddEntry(ArchiveEntry entry, const Located& where);
     std::vector<std::uint8_t> ReadZipEntry(const ArchiveEntry& entry, const Located& where) const;
     std::vector<std::uint8_t> ReadSequentialEntry(const ArchiveEntry& entry,
                                                   const Located& where) const;
@@ -111,7 +115,7 @@ private:
     std::string failure_;
     bool encrypted_ = false;
     bool zipIndexed_ = false;
-    std::uint64_t total_ = 0; // declared sizes of the entries so far
+    std::size_t reached_ = 0; // file entries met so far, listed or not
 
     mutable std::mutex cursorMutex_;
     // Forward readers of the non-zip formats; a few, so that reads a little out of order

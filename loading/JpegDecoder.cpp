@@ -20,6 +20,8 @@ namespace folivex {
 
 namespace {
 
+constexpr long kMaxJpegWorkMemory = 512L << 20;
+
 // libjpeg reports fatal errors through a callback that must not return; it jumps back
 // to DecodeJpeg, which owns no object that the jump could skip.
 struct ErrorManager {
@@ -99,9 +101,11 @@ DecodeParams HeaderOnly() {
         cinfo.dct_method = JDCT_IFAST;
         cinfo.do_fancy_upsampling = FALSE;
     }
-    jpeg_calc_output_dimensions(&cinfo);
-    if (std::uint64_t(cinfo.output_width) * cinfo.output_height > kMaxPicturePixels)
+    // The stored size, not the scaled one: a reduced or progressive decode still works
+    // through the whole frame, and is refused before any of it is allocated.
+    if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxPicturePixels)
         ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
+    jpeg_calc_output_dimensions(&cinfo);
     jpeg_start_decompress(&cinfo);
     out = Bitmap24(int(cinfo.output_width), int(cinfo.output_height));
     if (cmyk)
@@ -132,6 +136,9 @@ Bitmap24 RunDecode(std::span<const std::uint8_t> data, const DecodeParams& param
         throw Error(FormatMessage(msg::kJpegError, err->code));
     }
     jpeg_create_decompress(cinfo.get());
+    // Bounds the whole-frame buffers of progressive and multi-scan pictures: past it the
+    // library fails with its error instead of asking for gigabytes.
+    cinfo->mem->max_memory_to_use = kMaxJpegWorkMemory;
     if (data.empty())
         ERREXIT(cinfo.get(), JERR_INPUT_EMPTY);
     DecodeInto(*cinfo, data, params, *out, *cmykRow);

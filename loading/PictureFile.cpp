@@ -20,7 +20,11 @@ struct Fd {
 } // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    return ReadFileStart(path, SIZE_MAX);
+    // One byte past the limit tells a file that is too large, even one that grows.
+    std::vector<std::uint8_t> bytes = ReadFileStart(path, std::size_t(kMaxPictureFileSize) + 1);
+    if (bytes.size() > kMaxPictureFileSize)
+        throw Error(FormatMessage(msg::kFileTooLarge, path));
+    return bytes;
 }
 
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t limit) {
@@ -28,6 +32,8 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t lim
     struct stat info {};
     if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         throw Error(FormatMessage(msg::kCannotOpen, path));
+    if (limit > kMaxPictureFileSize && std::uint64_t(info.st_size) > kMaxPictureFileSize)
+        throw Error(FormatMessage(msg::kFileTooLarge, path)); // refused before any read
     std::vector<std::uint8_t> bytes;
     bytes.reserve(std::min(static_cast<std::size_t>(info.st_size), limit));
     std::uint8_t chunk[65536];

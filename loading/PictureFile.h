@@ -14,6 +14,8 @@ namespace folivex {
 
 namespace msg {
 inline constexpr std::string_view kUnknownPictureFormat = "認識できない画像形式です";
+inline constexpr std::string_view kFileTooLarge =
+    "ファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。";
 } // namespace msg
 
 // Data that a reader does not recognise or cannot decode.
@@ -26,7 +28,11 @@ public:
 // size, and a few bytes of run-length data can describe a huge picture.
 inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t(1) << 28;
 
-// The whole content of a file; raises "ﾌｧｲﾙ %s は開けません" when it cannot be read.
+// The largest file or archive entry read whole into memory, as no picture is larger.
+inline constexpr std::uint64_t kMaxPictureFileSize = std::uint64_t(512) << 20;
+
+// The whole content of a file; raises "ﾌｧｲﾙ %s は開けません" when it cannot be read, and
+// kFileTooLarge for a file larger than kMaxPictureFileSize.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 // At most the first `limit` bytes of the file; raises as ReadWholeFile.
 std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t limit);

@@ -9,8 +9,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 namespace folivex {
@@ -158,24 +160,56 @@ TEST(Archive, HostileNamesStayMereNames) {
     EXPECT_EQ(archive->Read("dup.jpg"), Bytes("first"));
 }
 
-TEST(Archive, ZipBombIsRefusedFromItsDeclaredSizes) {
-    // Two entries that claim nearly 4 GB each: refused while listing, nothing inflated.
-    const std::vector<RawZipItem> bomb = {{"a.jpg", "x", 0, 0xFFFFFFF0ll},
-                                          {"b.jpg", "x", 0, 0xFFFFFFF0ll}};
-    try {
-        Archive::OpenMemory(MakeRawZip(bomb), "bomb.zip");
-        FAIL() << "a zip bomb was listed";
-    } catch (const EArchive& e) {
-        EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kArchiveTooLarge, "bomb.zip"));
+TEST(Archive, ZipBombListsAndEachEntryIsRefusedFromItsDeclaredSize) {
+    // Two entries that claim nearly 4 GB each: listed, as the archive's total costs no
+    // memory, and refused one by one when read, nothing inflated.
+    auto bomb = Archive::OpenMemory(
+        MakeRawZip({{"a.jpg", "x", 0, 0xFFFFFFF0ll}, {"b.jpg", "x", 0, 0xFFFFFFF0ll}}), "bomb.zip");
+    EXPECT_EQ(Names(*bomb), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_TRUE(bomb->FirstFailure().empty());
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+        try {
+            bomb->Read(name);
+            FAIL() << name << " was read";
+        } catch (const EArchive& e) {
+            EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kArchiveEntryTooLarge, name));
+        }
     }
-    // A real bomb of well-compressed zeros under smaller limits, of every format.
-    const ArchiveLimits small{1 << 20, 4 << 20};
+    // A real bomb of well-compressed zeros under a smaller limit, of every format.
+    const ArchiveLimits small{100000};
     std::vector<ArchiveItem> zeros;
     for (int i = 0; i < 8; ++i)
         zeros.push_back({"z" + std::to_string(i) + ".jpg", std::string(900000, '\0')});
-    for (ArchiveKind kind : {ArchiveKind::ZipDeflate, ArchiveKind::SevenZip, ArchiveKind::TarGz})
-        EXPECT_THROW(Archive::OpenMemory(MakeArchive(kind, zeros), "zeros", small), EArchive)
-            << test::ArchiveKindName(kind);
+    for (ArchiveKind kind : {ArchiveKind::ZipDeflate, ArchiveKind::SevenZip, ArchiveKind::TarGz}) {
+        auto archive = Archive::OpenMemory(MakeArchive(kind, zeros), "zeros", small);
+        ASSERT_EQ(archive->Entries().size(), 8u) << test::ArchiveKindName(kind);
+        EXPECT_THROW(archive->Read("z7.jpg"), EArchive) << test::ArchiveKindName(kind);
+    }
+}
+
+TEST(Archive, ListingStopsAtItsLengthLimitWithAMessage) {
+    const std::string tooMany = FormatMessage(msg::kArchiveTooManyEntries, "many");
+    std::vector<RawZipItem> six;
+    for (int i = 0; i < 6; ++i)
+        six.push_back({"p" + std::to_string(i) + ".jpg", "x"});
+    auto zip = Archive::OpenMemory(MakeRawZip(six), "many", ArchiveLimits{1000, 5});
+    EXPECT_EQ(zip->Entries().size(), 5u);
+    EXPECT_EQ(zip->FirstFailure(), tooMany);
+    EXPECT_EQ(zip->Read("p4.jpg"), Bytes("x"));
+
+    // The real limit on a tar of empty entries, listed in a few seconds at most.
+    std::vector<ArchiveItem> empties(100001);
+    for (std::size_t i = 0; i < empties.size(); ++i)
+        empties[i].name = std::to_string(i) + ".jpg";
+    const auto tar = MakeArchive(ArchiveKind::Tar, empties);
+    const auto start = std::chrono::steady_clock::now();
+    auto listed = Archive::OpenMemory(tar, "many");
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 10.0);
+    EXPECT_EQ(listed->Entries().size(), 100000u);
+    EXPECT_EQ(listed->Entries().back().name, "99999.jpg");
+    EXPECT_EQ(listed->FirstFailure(), tooMany);
 }
 
 TEST(Archive, EntryLargerThanItsLimitOrItsDeclarationIsRefused) {
@@ -273,6 +307,20 @@ TEST(ArchiveNames, ExtensionsStemsAndMembers) {
     EXPECT_EQ(member->inner, "../p.jpg");
     EXPECT_FALSE(SplitArchiveMember(dir / "folder.zip/p.jpg")); // a folder, not an archive
     EXPECT_FALSE(SplitArchiveMember(dir / "book.cbz"));
+}
+
+TEST(ArchiveShelf, AFolderFileLargerThanAnEntryMayBeIsRefusedAlike) {
+    test::TempDir dir;
+    const std::string big = dir / "big.jpg";
+    test::WriteFile(big, {0xFF, 0xD8});
+    ASSERT_EQ(::truncate(big.c_str(), off_t(600) << 20), 0); // sparse: no disk is used
+    try {
+        ReadPictureBytes(big);
+        FAIL() << "600 MB read whole";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kFileTooLarge, big));
+    }
+    EXPECT_EQ(ReadPictureStart(big, 2), (std::vector<std::uint8_t>{0xFF, 0xD8}));
 }
 
 TEST(ArchiveShelf, PicturePathsReadEntriesNeverTheDiskBeside) {
