@@ -1,0 +1,164 @@
+// Every PNG of libpng's test set (data/pngsuite, see its README) through the PNG plug-in,
+// compared with Pillow's decode of the same file laid onto white (reference.bin, made by
+// make_reference.py): each colour type and depth, interlaced or not, with tRNS and
+// alpha, and the damaged files, which must be refused as Pillow refuses them.
+#include "LoadingTestUtil.h"
+#include "loading/SPIs.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace folivex {
+namespace {
+
+using test::Bytes;
+
+const std::string kSuite = FOLIVEX_SOURCE_DIR "/tests/loading/data/pngsuite/";
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct Reference {
+    std::string name;
+    bool refused = false;
+    int width = 0, height = 0;
+    Bytes rgb; // rows from the top
+};
+
+std::vector<Reference> ReadReferences() {
+    const Bytes packed = ReadFile(kSuite + "reference.bin");
+    const QByteArray blob =
+        qUncompress(reinterpret_cast<const uchar*>(packed.data()), qsizetype(packed.size()));
+    std::vector<Reference> out;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(blob.constData());
+    const auto* end = p + blob.size();
+    while (p < end) {
+        Reference r;
+        r.name.assign(reinterpret_cast<const char*>(p + 1), p[0]);
+        p += 1 + p[0];
+        r.refused = *p++ != 0;
+        if (!r.refused) {
+            r.width = p[0] | p[1] << 8;
+            r.height = p[2] | p[3] << 8;
+            p += 4;
+            r.rgb.assign(p, p + std::ptrdiff_t(r.width) * r.height * 3);
+            p += r.rgb.size();
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+// What the plug-in made of a file: its 24-bit bitmap turned into rows from the top.
+struct Decoded {
+    int result = -1;
+    int width = 0, height = 0, bits = 0;
+    Bytes rgb;
+};
+
+Decoded DecodeWith(TInSPI& spi, const Bytes& file) {
+    // A block of exactly the file's length, so that a read past the end is caught by the
+    // sanitizer build.
+    const auto exact = std::make_unique<char[]>(std::max<std::size_t>(file.size(), 1));
+    std::copy(file.begin(), file.end(), exact.get());
+    HLOCAL info = nullptr, bits = nullptr;
+    Decoded d;
+    d.result = spi.GetPicture(exact.get(), intptr_t(file.size()), 1, &info, &bits, nullptr, 0);
+    if (d.result != 0)
+        return d;
+    const auto* header = static_cast<const std::uint8_t*>(LocalLock(info));
+    const auto* pixels = static_cast<const std::uint8_t*>(LocalLock(bits));
+    std::memcpy(&d.width, header + 4, 4);
+    std::memcpy(&d.height, header + 8, 4);
+    d.bits = header[14];
+    const std::size_t stride = (std::size_t(d.width) * 3 + 3) / 4 * 4;
+    for (int y = 0; d.bits == 24 && y < d.height; ++y) {
+        const std::uint8_t* row = pixels + std::size_t(d.height - 1 - y) * stride;
+        for (int x = 0; x < d.width; ++x)
+            test::Append(d.rgb, {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+    }
+    LocalUnlock(info);
+    LocalUnlock(bits);
+    LocalFree(info);
+    LocalFree(bits);
+    return d;
+}
+
+int LargestDifference(const Bytes& a, const Bytes& b) {
+    int most = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        most = std::max(most, std::abs(int(a[i]) - int(b[i])));
+    return most;
+}
+
+// One level per channel: the plug-in rounds 16-bit samples to 8 bits where Pillow keeps
+// their high byte, and lays alpha onto white with the same rounding as the reference.
+// Nothing in the set is handled differently on purpose (both ignore gAMA, sBIT, bKGD),
+// so no file has a tolerance of its own.
+constexpr int kTolerance = 1;
+
+// Where the plug-in's answer differs from Pillow's on purpose. Refused though Pillow shows
+// a picture: the CRC of a critical chunk is wrong, or the image data runs past the end of
+// the file (Pillow pads it). Shown though Pillow refuses it: ancillary chunks of no
+// length around a 1 x 1 picture of palette entry (128, 0, 128), which libpng skips.
+const char* const kRefusedThoughPillowShowsThem[] = {"crashers/badcrc.png",
+                                                     "crashers/huge_IDAT.png"};
+const std::string kShownThoughPillowRefusesIt = "crashers/empty_ancillary_chunks.png";
+
+bool RefusedThoughPillowShowsIt(const std::string& name) {
+    return std::find(std::begin(kRefusedThoughPillowShowsThem),
+                     std::end(kRefusedThoughPillowShowsThem),
+                     name) != std::end(kRefusedThoughPillowShowsThem);
+}
+
+// 1 when the plug-in answered as the reference says, 0 when it failed (and said why).
+int Compare(TInSPI& spi, const Reference& r) {
+    SCOPED_TRACE(r.name);
+    const Decoded d = DecodeWith(spi, ReadFile(kSuite + r.name));
+    if (r.name == kShownThoughPillowRefusesIt) {
+        EXPECT_EQ(d.rgb, (Bytes{128, 0, 128}));
+        return d.rgb == Bytes{128, 0, 128};
+    }
+    if (r.refused || RefusedThoughPillowShowsIt(r.name)) {
+        EXPECT_NE(d.result, 0);
+        return d.result != 0;
+    }
+    EXPECT_EQ(d.result, 0);
+    EXPECT_EQ(d.bits, 24);
+    EXPECT_EQ(d.width, r.width);
+    EXPECT_EQ(d.height, r.height);
+    if (d.rgb.size() != r.rgb.size())
+        return 0;
+    const int difference = LargestDifference(d.rgb, r.rgb);
+    EXPECT_LE(difference, kTolerance);
+    return difference <= kTolerance;
+}
+
+TEST(PngSuite, EveryFileDecodesAsTheReferenceOrIsRefused) {
+    TInSPI spi(FOLIVEX_BIN_DIR "/ifpng.spi");
+    const std::vector<Reference> references = ReadReferences();
+    int refused = 0, matched = 0;
+    for (const Reference& r : references) {
+        const bool refuse = (r.refused && r.name != kShownThoughPillowRefusesIt) ||
+                            RefusedThoughPillowShowsIt(r.name);
+        (refuse ? refused : matched) += Compare(spi, r);
+    }
+    // All 147 files answered: 125 pictures, 22 refusals.
+    EXPECT_EQ(references.size(), 147u);
+    EXPECT_EQ(matched, 125);
+    EXPECT_EQ(refused, 22);
+}
+
+} // namespace
+} // namespace folivex
