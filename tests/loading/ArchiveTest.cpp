@@ -78,6 +78,40 @@ INSTANTIATE_TEST_SUITE_P(Formats, EveryFormat,
                                            ArchiveKind::TarGz),
                          [](const auto& info) { return test::ArchiveKindName(info.param); });
 
+// Archives of libarchive's own test suite (data/archives/README): files only, in archive
+// order, and entries read out of order, the solid one backward.
+TEST(Archive, RarArchivesOfBothVersionsListAndRead) {
+    struct Read {
+        const char* name;
+        std::uint32_t crc;
+    };
+    struct Case {
+        const char* file;
+        std::vector<std::string> names;
+        std::vector<Read> reads;
+    };
+    const Case cases[] = {
+        {"rar4_basic.rar", {"test.txt", "testdir/test.txt"}, {{"testdir/test.txt", 0xBEC8A242}}},
+        {"rar5_multiple_files.rar",
+         {"test1.bin", "test2.bin", "test3.bin", "test4.bin"},
+         {{"test3.bin", 0x9FB123D9}, {"test1.bin", 0x7E13B2C6}}},
+        {"rar5_solid.rar",
+         {"test.bin", "test1.bin", "test2.bin", "test3.bin", "test4.bin", "test5.bin", "test6.bin"},
+         {{"test1.bin", 0x7E13B2C6}, {"test.bin", 0x7CCA70CD}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto archive = Archive::OpenFile(FOLIVEX_SOURCE_DIR "/tests/loading/data/archives/" +
+                                         std::string(c.file));
+        EXPECT_EQ(Names(*archive), c.names);
+        EXPECT_TRUE(archive->FirstFailure().empty()) << archive->FirstFailure();
+        for (const Read& r : c.reads) {
+            const auto bytes = archive->Read(r.name);
+            EXPECT_EQ(test::Crc32(std::string(bytes.begin(), bytes.end())), r.crc) << r.name;
+        }
+    }
+}
+
 TEST(Archive, ZipEntriesAreReachedFromTheirOwnHeaders) {
     // Entry 1's data is ruined after the zip was written: reaching entry 3 does not read
     // through it, and entry 1 alone reports the damage.
