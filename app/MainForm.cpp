@@ -2,6 +2,7 @@
 
 #include "albumfile/AlbumCommands.h"
 #include "app/Application.h"
+#include "app/PathText.h"
 #include "contents/ContentsPage.h"
 #include "contents/FolderTreeView.h"
 #include "contents/OpenTarget.h"
@@ -276,6 +277,8 @@ void TfrmFXMainForm::FormCreate() {
         (options_.dataFolder + QStringLiteral("Folmo.INI")).toUtf8().toStdString());
     settings_ = Settings{};
     ReadSettingsFile(*ini_, settings_, state_);
+    if (ini_->Unreadable()) // once: the file is then left alone until the program ends
+        Application::ReportError(Error(FormatMessage(msg::kCannotOpen, ini_->path())));
     ppmRAllDisp->setChecked(settings_.maxOpen);
     ppmLAllDisp->setChecked(settings_.maxOpen);
 
@@ -419,8 +422,12 @@ void TfrmFXMainForm::ReceiveWaitingForwards() {
 }
 
 TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
-    const std::string name = path.toUtf8().toStdString();
+    const std::string name = TextToPath(path);
     const OpenTarget target = ClassifyOpenPath(name, formats_->FileExtPatterns());
+    if (target.kind == OpenTargetKind::Missing) {
+        Application::ReportError(Error(FormatMessage(msg::kCannotOpen, name)));
+        return OpenedAs::Refused;
+    }
     if (target.kind == OpenTargetKind::Unopenable) {
         // The running album stays as it was.
         AppDialogs().Warning(QString::fromStdString(FormatMessage(msg::kNotOpenable, name)));
@@ -597,7 +604,7 @@ TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenListing(const std::string& folder) 
 
 bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {
     const ListRefresh refresh{*this};
-    return albumFiles_->LoadAlbumFile(path.toUtf8().toStdString()) == AlbumReadOutcome::Loaded;
+    return albumFiles_->LoadAlbumFile(TextToPath(path)) == AlbumReadOutcome::Loaded;
 }
 
 void TfrmFXMainForm::LayoutOpenBook() {

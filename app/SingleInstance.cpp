@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "app/PathText.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QLocalSocket>
@@ -12,13 +14,15 @@ namespace folivex {
 namespace {
 
 // Message: one byte (1 when an album path follows, 0 for "come forward" only), then the
-// path as a length-prefixed UTF-8 byte array, whole, whatever its length.
+// path as a length-prefixed byte array, whole, whatever its length: the path's own bytes,
+// which need not be UTF-8 (see PathText).
 constexpr char kReply = '1';
 
 QByteArray EncodeRequest(const std::optional<QString>& path) {
     QByteArray out;
     QDataStream s(&out, QIODevice::WriteOnly);
-    s << quint8(path ? 1 : 0) << (path ? path->toUtf8() : QByteArray());
+    s << quint8(path ? 1 : 0)
+      << (path ? QByteArray::fromStdString(TextToPath(*path)) : QByteArray());
     return out;
 }
 
@@ -32,7 +36,7 @@ bool TryDecodeRequest(QLocalSocket* socket, std::optional<QString>* path) {
     if (!s.commitTransaction())
         return false;
     if (kind == 1 && !bytes.isEmpty())
-        *path = QString::fromUtf8(bytes);
+        *path = PathToText(std::string_view(bytes.constData(), std::size_t(bytes.size())));
     else
         path->reset();
     return true;

@@ -7,6 +7,7 @@
 #include "core/Paths.h"
 #include "loading/Archive.h"
 #include "loading/PictureFile.h"
+#include "loading/PictureLoader.h"
 #include "ui/Dialogs.h"
 
 #include <QHBoxLayout>
@@ -315,10 +316,10 @@ void ContentsPage::PaintFromFile(QPainter* painter, const QRect& cell, int row) 
     try {
         if (hooks_.thumbnailSource)
             picture = hooks_.thumbnailSource(path, cell.width());
+        else if (hooks_.pictureSource)
+            picture = LoadThumbnailPicture(path, cell.width(), hooks_.pictureSource);
         else if (IsJpegName(path))
             picture = LoadJpegThumbnail(path, cell.width());
-        else if (hooks_.pictureSource)
-            picture = hooks_.pictureSource(path);
     } catch (const Error& e) {
         ReportPaintError(path, QString::fromUtf8(e.what()));
         return;

@@ -29,6 +29,8 @@ OpenTarget ClassifyOpenPath(const std::string& path,
         return {OpenTargetKind::AlbumFile, {}, {}};
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found)
+        return {OpenTargetKind::Missing, {}, {}};
     if (ec)
         return {};
     if (fs::is_directory(status))

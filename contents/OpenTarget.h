@@ -13,7 +13,7 @@ inline constexpr std::string_view kNotOpenable =
     "%s はアルバムファイル、フォルダ、画像ファイルのいずれでもないので開けません";
 } // namespace msg
 
-enum class OpenTargetKind { AlbumFile, Archive, Folder, Picture, Unopenable };
+enum class OpenTargetKind { AlbumFile, Archive, Folder, Picture, Unopenable, Missing };
 
 struct OpenTarget {
     OpenTargetKind kind = OpenTargetKind::Unopenable;
@@ -23,8 +23,8 @@ struct OpenTarget {
 
 // By what the path is on disk: "*.ajv" is an album file whether it exists or not (its
 // reader reports a missing file as it always has); an archive, a folder, or a regular
-// file matching one of `picturePatterns` ("*.png" ...) in any letter case. Anything else,
-// a missing path included, is Unopenable.
+// file matching one of `picturePatterns` ("*.png" ...) in any letter case. A path that
+// does not exist (a broken link included) is Missing; anything else is Unopenable.
 OpenTarget ClassifyOpenPath(const std::string& path,
                             const std::vector<std::string>& picturePatterns);
 

@@ -4,6 +4,7 @@
 #include "contents/ThumbnailImage.h"
 #include "core/Paths.h"
 #include "loading/PictureFile.h"
+#include "loading/PictureLoader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -52,10 +53,6 @@ Made MakeFrom(const Bitmap24& picture, int size) {
     made.thumb = MakeThumbnail(picture, size);
     made.jpeg = EncodeJpeg(made.thumb, kThumbnailQuality);
     return made;
-}
-
-Made MakeFromJpegFile(const std::string& path, int size) {
-    return MakeFrom(LoadJpegThumbnail(path, size), size);
 }
 
 // Makes every row's thumbnail on worker threads, each row once, so that the thread that
@@ -120,15 +117,28 @@ private:
             if (i >= paths_.size())
                 return;
             if (jpeg_[i])
-                Make(i, [&] { return MakeFromJpegFile(paths_[i], size_); });
+                Make(i, [&] {
+                    return MakeFrom(LoadThumbnailPicture(paths_[i], size_, Source()), size_);
+                });
         }
     }
 
     void WorkOthers() {
         for (std::size_t i = 0; i < paths_.size() && !stop_; ++i) {
             if (!jpeg_[i])
-                Make(i, [&] { return MakeFrom(source_(paths_[i]), size_); });
+                Make(i, [&] { return MakeFrom(Source()(paths_[i]), size_); });
         }
+    }
+
+    // `source_` one thread at a time: a JPEG worker needs it too for a picture that is
+    // named as a JPEG but holds another format.
+    std::function<Bitmap24(const std::string&)> Source() {
+        if (!source_)
+            return {};
+        return [this](const std::string& path) {
+            const std::lock_guard lock(sourceMutex_);
+            return source_(path);
+        };
     }
 
     template <typename MakeRow> void Make(std::size_t i, const MakeRow& make) {
@@ -157,6 +167,7 @@ private:
     std::atomic<std::size_t> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
+    std::mutex sourceMutex_;
     std::condition_variable done_;
     std::vector<std::thread> workers_;
 };

@@ -6,9 +6,11 @@
 #include "core/TextCodec.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <sstream>
 
 namespace folivex {
@@ -110,6 +112,22 @@ std::string Unquote(std::string_view v) {
     return std::string(v);
 }
 
+// The whole file, or nothing when it cannot be opened or a read fails.
+std::optional<std::string> ReadAll(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[16384];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, got);
+    if (std::ferror(file.get()))
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
 
 std::optional<int> ParseInteger(std::string_view text) {
@@ -159,14 +177,17 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 std::vector<std::string> IniFile::LoadLines() const {
     std::vector<std::string> lines;
-    // Anything but a readable regular file reads as an empty settings file.
+    // A missing file reads as an empty settings file. One that is there but cannot be
+    // read reads as empty too, and is never written over: a write would keep only the
+    // one key and lose the rest.
     if (!FileExists(path_))
         return lines;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in)
+    const std::optional<std::string> bytes = ReadAll(path_);
+    if (!bytes) {
+        unreadable_ = true;
         return lines;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string text = DecodeFileText(bytes);
+    }
+    std::string text = DecodeFileText(*bytes);
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -211,7 +232,14 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    // A line break would end the entry and start lines of its own (a second section, a
+    // planted key), and a NUL would cut it: such a value is not written, the key keeps
+    // the value it had.
+    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return;
     auto lines = LoadLines();
+    if (unreadable_)
+        return;
     Location loc = Find(lines, section, key, nullptr);
     std::string entry = std::string(key) + "=" + std::string(value);
     if (loc.keyLine != std::string::npos) {

@@ -30,8 +30,14 @@ public:
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
     bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
 
+    // A settings file that exists but could not be read (an I/O error): it reads as empty,
+    // and no write replaces it for the life of this object.
+    bool Unreadable() const { return unreadable_; }
+
     // Each write saves the file at once; failure raises "%s に書き込めません", and so does a
-    // settings file made read-only, which is then left as it is.
+    // settings file made read-only, which is then left as it is. A value holding CR, LF
+    // or NUL is not written (the key keeps its value), nor is anything once the file
+    // proved unreadable.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
@@ -41,6 +47,7 @@ private:
     void SaveLines(const std::vector<std::string>& lines) const;
 
     std::string path_;
+    mutable bool unreadable_ = false;
 };
 
 } // namespace folivex

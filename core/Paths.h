@@ -28,6 +28,13 @@ std::string DataFolderFor(std::string_view programFolder);
 // keeps working when the program folder moves in an update), else the executable itself.
 std::string LauncherProgramFor(std::string_view executable);
 
+// A command-line argument as the path it names, whatever the working folder of the
+// process that will open it: a "file://" URI (as file managers pass them, percent-encoded,
+// host empty or "localhost") becomes its path, and a relative path is taken against
+// `workingFolder`, with "." and ".." parts resolved by name. Symbolic links are kept as
+// they are: a link to a picture opens the link's folder. Bytes need not be UTF-8.
+std::string AbsoluteArgumentPath(std::string_view argument, std::string_view workingFolder);
+
 // Creates a folder (and its parents); an existing folder is fine, failure is not reported.
 void EnsureFolder(const std::string& folder);
 

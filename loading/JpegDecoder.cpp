@@ -4,6 +4,7 @@
 #include "loading/ExifOrientation.h"
 #include "loading/Orientation.h"
 #include "loading/PictureFile.h"
+#include "loading/PictureSniff.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -222,8 +223,10 @@ Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide) 
     return DecodeReduced(data, stored, minLongSide, exif.orientation);
 }
 
-Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide) {
-    std::vector<std::uint8_t> bytes = ReadPictureStart(path, kStandInSearchBytes);
+namespace {
+
+Bitmap24 ThumbnailFromStart(const std::string& path, std::vector<std::uint8_t> bytes,
+                            int minLongSide) {
     if (bytes.size() < kStandInSearchBytes)
         return DecodeJpegReduced(bytes, minLongSide); // the whole file
     const auto stored = HeaderInStart(bytes);
@@ -235,6 +238,19 @@ Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide) {
     if (auto standIn = UprightStandIn(exif, *stored, minLongSide))
         return std::move(*standIn);
     return DecodeReduced(ReadPictureBytes(path), *stored, minLongSide, exif.orientation);
+}
+
+} // namespace
+
+Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide) {
+    return ThumbnailFromStart(path, ReadPictureStart(path, kStandInSearchBytes), minLongSide);
+}
+
+std::optional<Bitmap24> LoadJpegThumbnailIfJpeg(const std::string& path, int minLongSide) {
+    std::vector<std::uint8_t> start = ReadPictureStart(path, kStandInSearchBytes);
+    if (SniffBuiltInFormat(start) != BuiltInFormat::Jpeg)
+        return std::nullopt;
+    return ThumbnailFromStart(path, std::move(start), minLongSide);
 }
 
 JpegInfo ReadJpegInfo(std::span<const std::uint8_t> data) {

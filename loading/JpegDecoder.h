@@ -5,6 +5,7 @@
 #include "core/Error.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ Bitmap24 DecodeJpegReduced(std::span<const std::uint8_t> data, int minLongSide);
 // thumbnail stands in, only the start of the file is read. Raises as DecodeJpeg and as
 // ReadPictureBytes.
 Bitmap24 LoadJpegThumbnail(const std::string& path, int minLongSide);
+// The same when the listed picture starts as a JPEG; nothing for another format under a
+// JPEG name. The start is read once either way.
+std::optional<Bitmap24> LoadJpegThumbnailIfJpeg(const std::string& path, int minLongSide);
 
 // What the header says: the stored size (before any EXIF turn) and the EXIF orientation.
 struct JpegInfo {

@@ -3,6 +3,8 @@
 #include "loading/Archive.h"
 #include "loading/BmpReader.h"
 #include "loading/JpegDecoder.h"
+#include "loading/PictureLoader.h"
+#include "loading/PictureSniff.h"
 #include "loading/SPIBitmap.h"
 #include "loading/SPIs.h"
 #include "loading/ZoomOut.h"
@@ -45,10 +47,6 @@ std::string ReadyKey(const FileIdentity& id, const SlotRequest& r) {
 
 std::string DecodedKey(const FileIdentity& id) {
     return IdentityKey(id) + "\nfile";
-}
-
-bool IsJpegPath(const std::string& ext) {
-    return ext == ".JPG" || ext == ".JPEG";
 }
 
 int Trunc(double x) {
@@ -147,8 +145,7 @@ void PagePictures::StartWorkers(int count) {
 bool PagePictures::IsPlugInFormat(const std::string& path) const {
     if (decoder_)
         return false;
-    const std::string ext = UpperCaseAscii(ExtractFileExt(path));
-    return !IsJpegPath(ext) && ext != ".BMP";
+    return BuiltInFormatOfName(path) == BuiltInFormat::None;
 }
 
 PagePictures::JobPtr PagePictures::TakeNext(bool plugIns) {
@@ -262,7 +259,7 @@ PagePictures::Decoded PagePictures::Decode(const Job& job) {
         d.picture = decoder_(path);
     } else {
         const std::vector<std::uint8_t> bytes = ReadPictureBytes(path);
-        if (IsJpegPath(UpperCaseAscii(ExtractFileExt(path))))
+        if (SniffBuiltInFormat(bytes) == BuiltInFormat::Jpeg)
             d.picture = DecodeJpegFor(job, bytes, d.fullWidth, d.fullHeight);
         else
             d.picture = DecodeWhole(path, bytes);
@@ -287,13 +284,16 @@ Bitmap24 PagePictures::DecodeJpegFor(const Job& job, const std::vector<std::uint
 
 Bitmap24 PagePictures::DecodeWhole(const std::string& path,
                                    const std::vector<std::uint8_t>& bytes) {
-    const std::string ext = UpperCaseAscii(ExtractFileExt(path));
-    if (IsJpegPath(ext))
+    switch (SniffBuiltInFormat(bytes)) {
+    case BuiltInFormat::Jpeg:
         return DecodeJpeg(bytes);
-    if (ext == ".BMP")
+    case BuiltInFormat::Bmp:
         return ReadBmp(bytes);
-    spiBitmap_->LoadFromNamedMemory(bytes, path);
-    return std::move(spiBitmap_->Picture()); // the only copy needed
+    case BuiltInFormat::None:
+        break;
+    }
+    const std::lock_guard plugIns(plugInMutex_);
+    return DecodeWithPlugIns(path, bytes, *spiBitmap_);
 }
 
 PagePictures::JobPtr PagePictures::NewJob(const SlotRequest& request, const FileIdentity& id,
@@ -484,9 +484,10 @@ PictureSource PagePictures::FullSource() {
 }
 
 Bitmap24 PagePictures::LoadThumbnail(const std::string& path, int minLongSide) {
-    if (decoder_ || !IsJpegPath(UpperCaseAscii(ExtractFileExt(path))))
+    if (decoder_)
         return LoadFull(path);
-    return LoadJpegThumbnail(path, minLongSide);
+    return LoadThumbnailPicture(path, minLongSide,
+                                [this](const std::string& p) { return LoadFull(p); });
 }
 
 ThumbnailSource PagePictures::ThumbnailPictures() {

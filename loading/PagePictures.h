@@ -58,8 +58,10 @@ struct PagePicturesOptions {
 
 class PagePictures {
 public:
-    // Pictures by their file extension: JPEG and BMP on the pool, any other format
-    // through the plug-ins on their own worker.
+    // Pictures queued by their file extension: JPEG and BMP on the pool, any other format
+    // on the plug-in worker. The content decides the reader once the file is read, so a
+    // picture under a wrong name still opens; a plug-in picture met on the pool waits
+    // for the plug-ins, which only one thread at a time may use.
     explicit PagePictures(PagePicturesOptions options = {});
     // Every picture through `decoder`, decoded in full and then reduced.
     PagePictures(PictureSource decoder, PagePicturesOptions options);
@@ -87,8 +89,9 @@ public:
     Bitmap24 LoadFull(const std::string& path);
     // LoadFull as a function for callers that take one.
     PictureSource FullSource();
-    // For a thumbnail: a JPEG decoded at the smallest scale that keeps minLongSide
-    // pixels on its longer side, on the calling thread; anything else as LoadFull.
+    // For a thumbnail: a JPEG (by name and content) decoded at the smallest scale that
+    // keeps minLongSide pixels on its longer side, on the calling thread; anything else
+    // as LoadFull.
     Bitmap24 LoadThumbnail(const std::string& path, int minLongSide);
     ThumbnailSource ThumbnailPictures();
 
@@ -133,7 +136,8 @@ private:
     PictureSource decoder_; // empty: by extension
     PagePicturesOptions options_;
     SlotCache cache_;
-    std::unique_ptr<TSPIBitmap> spiBitmap_; // used by the plug-in worker alone
+    std::mutex plugInMutex_; // held while spiBitmap_ and its plug-ins decode
+    std::unique_ptr<TSPIBitmap> spiBitmap_;
     std::thread::id owner_;
 
     mutable std::mutex mutex_;

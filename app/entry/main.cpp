@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/FormatsReport.h"
 #include "app/MainForm.h"
+#include "app/PathText.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "core/Paths.h"
@@ -13,14 +14,24 @@
 #include <QTimer>
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
 namespace {
 
+// Paths are made absolute here, against this process's working folder: a running
+// instance that gets them forwarded works in a folder of its own.
 QStringList ArgumentsOf(int argc, char** argv) {
+    std::error_code ec;
+    const std::string workingFolder = std::filesystem::current_path(ec).string();
     QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        const bool option = argument.starts_with("--");
+        args << folivex::PathToText(option
+                                        ? std::string(argument)
+                                        : folivex::AbsoluteArgumentPath(argument, workingFolder));
+    }
     return args;
 }
 

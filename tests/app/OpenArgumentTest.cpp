@@ -72,12 +72,25 @@ TEST_F(OpenArgumentTest, APathThatIsNothingOpenableIsRefusedAndTheAlbumStays) {
     const std::string notes = dir_.path().toStdString() + "/notes.txt";
     std::ofstream(notes) << "not a picture";
 
-    for (const std::string& path : {notes, dir_.path().toStdString() + "/gone.png"}) {
+    const std::string gone = dir_.path().toStdString() + "/gone.png";
+    const struct {
+        std::string path;
+        QString kind, text;
+    } cases[] = {
+        {notes, QStringLiteral("警告"),
+         QString::fromStdString(notes) +
+             QStringLiteral(" はアルバムファイル、フォルダ、"
+                            "画像ファイルのいずれでもないので開けません")},
+        // What does not exist is the file-open error, like any file that cannot be read.
+        {gone, QStringLiteral("ｴﾗｰ"),
+         QStringLiteral("ﾌｧｲﾙ ") + QString::fromStdString(gone) + QStringLiteral(" は開けません")},
+    };
+    for (const auto& [path, kind, text] : cases) {
         dialogs_.shown.clear();
         form->ReceiveForwarded(QString::fromStdString(path));
         ASSERT_EQ(dialogs_.shown.size(), 1u) << path;
-        EXPECT_EQ(dialogs_.shown[0].kind, QStringLiteral("警告"));
-        EXPECT_TRUE(dialogs_.shown[0].text.startsWith(QString::fromStdString(path))) << path;
+        EXPECT_EQ(dialogs_.shown[0].kind, kind);
+        EXPECT_EQ(dialogs_.shown[0].text, text);
         EXPECT_TRUE(form->State().albumViewingMode);
         EXPECT_EQ(form->State().pictureFolder, folder);
         EXPECT_EQ(form->RowCount(), rows);

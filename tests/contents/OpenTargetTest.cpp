@@ -19,6 +19,12 @@ TEST(OpenTarget, ClassifiesByWhatThePathIsOnDisk) {
     std::filesystem::create_directories(root + "/folder.zip"); // a folder, whatever its name
     for (const char* name : {"/写真/IMG1.PNG", "/notes.txt", "/book.cbz", "/a.ajv"})
         std::ofstream(root + name) << "x";
+    // Links are opened where they are, and a name need not be UTF-8.
+    std::filesystem::create_directory_symlink(root + "/写真", root + "/album-link");
+    std::filesystem::create_symlink(root + "/写真/IMG1.PNG", root + "/pic-link.png");
+    std::filesystem::create_symlink(root + "/nowhere.png", root + "/broken.png");
+    const std::string latin1 = root + "/caf\xE9.png";
+    std::ofstream(latin1) << "x";
     const std::vector<std::string> patterns{"*.jpg", "*.png"};
 
     struct Case {
@@ -35,8 +41,13 @@ TEST(OpenTarget, ClassifiesByWhatThePathIsOnDisk) {
         {root + "/folder.zip", OpenTargetKind::Folder, root + "/folder.zip/", ""},
         {root + "/写真/IMG1.PNG", OpenTargetKind::Picture, root + "/写真/", "IMG1.PNG"},
         {root + "/notes.txt", OpenTargetKind::Unopenable, "", ""},
-        {root + "/missing.jpg", OpenTargetKind::Unopenable, "", ""},
+        {root + "/missing.jpg", OpenTargetKind::Missing, "", ""},
+        {root + "/gone/", OpenTargetKind::Missing, "", ""},
         {"/dev/null", OpenTargetKind::Unopenable, "", ""},
+        {root + "/album-link", OpenTargetKind::Folder, root + "/album-link/", ""},
+        {root + "/pic-link.png", OpenTargetKind::Picture, root + "/", "pic-link.png"},
+        {root + "/broken.png", OpenTargetKind::Missing, "", ""},
+        {latin1, OpenTargetKind::Picture, root + "/", "caf\xE9.png"},
     };
     for (const Case& c : cases) {
         const OpenTarget t = ClassifyOpenPath(c.path, patterns);

@@ -168,6 +168,37 @@ TEST(IniFile, WriteIntoAMissingFolderFailsWithThePath) {
     EXPECT_THROW(ini.WriteInteger("Conf", "Rate", 1), Error);
 }
 
+TEST(IniFile, AValueThatWouldBreakItsLineIsNotWrittenAndTheKeyKeepsItsValue) {
+    TempFolder dir;
+    const std::string path = dir.File("Folmo.INI");
+    const std::string before = "[Conf]\r\nImgViewer=/usr/bin/eog\r\n[Folder]\r\nCurrent=/pics/\r\n";
+    WriteAll(path, before);
+    IniFile ini(path);
+    for (const std::string& value : {std::string("/p/x\n[Conf]\nImgViewer=/tmp/v\ny/"),
+                                     std::string("/p/x\r/"), std::string("/p/x\0y/", 6)}) {
+        ini.WriteString("Folder", "Current", value);
+        EXPECT_EQ(ReadAll(path), before);
+    }
+    EXPECT_EQ(ini.ReadString("Folder", "Current", ""), "/pics/");
+    EXPECT_EQ(ini.ReadString("Conf", "ImgViewer", ""), "/usr/bin/eog");
+    ini.WriteString("Folder", "Current", "/ok/");
+    EXPECT_EQ(ini.ReadString("Folder", "Current", ""), "/ok/");
+}
+
+TEST(IniFile, AFileThatExistsButCannotBeReadIsNeverWrittenOver) {
+    // /proc/self/mem is a regular file whose first page fails to read (EIO) for any
+    // user, root included: a real I/O error on an existing settings file.
+    IniFile ini("/proc/self/mem");
+    EXPECT_EQ(ini.ReadString("Folder", "Current", "OnDesk"), "OnDesk");
+    EXPECT_TRUE(ini.Unreadable());
+    EXPECT_NO_THROW(ini.WriteInteger("Thum", "Size", 48)); // not even tried
+
+    TempFolder dir;
+    IniFile fine(dir.File("Folmo.INI"));
+    fine.WriteInteger("Thum", "Size", 48);
+    EXPECT_FALSE(fine.Unreadable());
+}
+
 TEST(Settings, PosSizeDefaultsAreTheCentredStartBounds) {
     TempFolder dir;
     IniFile ini(dir.File("Folmo.INI"));

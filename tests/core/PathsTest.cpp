@@ -71,3 +71,36 @@ TEST(LauncherProgram, IsTheInstalledCommandOnlyWhenItLeadsToThisExecutable) {
     EXPECT_EQ(LauncherProgramFor("folivex"), "folivex");
     fs::remove_all(prefix);
 }
+
+TEST(AbsoluteArgumentPath, NamesThePathWhateverTheOpeningProcessWorksIn) {
+    struct Case {
+        const char* argument;
+        const char* expected;
+    } const cases[] = {
+        {"beach.jpg", "/home/u/trip/beach.jpg"},
+        {"./sub/../beach.jpg", "/home/u/trip/beach.jpg"},
+        {"../other/", "/home/u/other/"},
+        {"/abs//p.png", "/abs/p.png"},
+        {"file:///home/u/My%20Pictures/%E5%A4%8F.jpg", "/home/u/My Pictures/夏.jpg"},
+        {"FILE://localhost/tmp/a%23b.png", "/tmp/a#b.png"},
+        {"file:///tmp/x.png?query#part", "/tmp/x.png"},
+        {"file:///tmp/caf%E9.png", "/tmp/caf\xE9.png"}, // not UTF-8: kept as bytes
+        {"file:///tmp/100%.png", "/tmp/100%.png"},
+        {"file://server/share/x.png", "file://server/share/x.png"}, // not a local file
+        {"caf\xE9.png", "/home/u/trip/caf\xE9.png"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AbsoluteArgumentPath(c.argument, "/home/u/trip"), c.expected) << c.argument;
+}
+
+TEST(AbsoluteArgumentPath, ResolvesDotDotThroughALinkAsTheSystemWould) {
+    char tmpl[] = "/tmp/folivex-paths-XXXXXX";
+    const std::string dir = ::mkdtemp(tmpl);
+    std::filesystem::create_directories(dir + "/real/inner");
+    std::filesystem::create_directory_symlink(dir + "/real/inner", dir + "/link");
+    // link/.. is the real folder's parent, not the link's.
+    EXPECT_EQ(AbsoluteArgumentPath("link/../x.png", dir), dir + "/real/x.png");
+    EXPECT_EQ(AbsoluteArgumentPath("link/y.png", dir), dir + "/link/y.png");
+    std::filesystem::remove_all(dir);
+}

@@ -339,9 +339,10 @@ class Program:
         sections["Conf"].update({k: str(v) for k, v in conf.items()})
         write_ini(self.ini, sections)
 
-    def start(self, *args):
+    def start(self, *args, cwd=None):
+        """Starts the program, in the case's folder unless `cwd` says otherwise."""
         log = open(os.path.join(self.tmp, "run%d.log" % len(self.procs)), "w+")
-        proc = subprocess.Popen([self.exe, *args], env=self.environment(), cwd=self.tmp,
+        proc = subprocess.Popen([self.exe, *args], env=self.environment(), cwd=cwd or self.tmp,
                                 stdout=log, stderr=subprocess.STDOUT)
         self.procs.append(proc)
         self.logs.append(log)
@@ -451,9 +452,9 @@ class Case(unittest.TestCase):
             return False
         return any(t is self for t, _ in result.failures + result.errors)
 
-    def launch(self, *args, caption="Folivex - pictures"):
+    def launch(self, *args, caption="Folivex - pictures", cwd=None):
         """Starts the program and waits for its main window, found by `caption`."""
-        proc = self.program.start(*args)
+        proc = self.program.start(*args, cwd=cwd)
         wid = self.screen.find_window(proc.pid, caption)
         if not wid:
             names = self.screen.window_names(proc.pid)
