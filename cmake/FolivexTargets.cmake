@@ -4,8 +4,11 @@
 # positive, GCC bug 105651); it stays a warning so Release builds do not fail on it.
 # Clang has no such warning and, under -Werror, refuses the unknown option, so it is
 # given to GCC only.
-set(FOLIVEX_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations
-                     $<$<CXX_COMPILER_ID:GNU>:-Wno-error=restrict>)
+set(FOLIVEX_WARNINGS -Wall -Wextra -Wpedantic)
+if(FOLIVEX_WERROR)
+    list(APPEND FOLIVEX_WARNINGS -Werror -Wno-error=deprecated-declarations
+         $<$<CXX_COMPILER_ID:GNU>:-Wno-error=restrict>)
+endif()
 
 if(FOLIVEX_SANITIZE)
     set(FOLIVEX_SAN_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer

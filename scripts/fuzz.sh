@@ -30,7 +30,7 @@ seed_option=()
 [ "${FUZZ_SETUP:-1}" = 0 ] || "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DFOLIVEX_FUZZ=ON -DFOLIVEX_TESTS=OFF -DFOLIVEX_BENCH=OFF >/dev/null
+    -DFOLIVEX_FUZZ=ON -DFOLIVEX_TESTS=OFF -DFOLIVEX_BENCH=OFF -DFOLIVEX_WERROR=ON >/dev/null
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

@@ -69,9 +69,11 @@ std::string LettersOfDib(const SpiDib& dib) {
 }
 
 TEST(SpiCommon, TurnsDecodedPicturesUprightIntoBottomUpBitmaps) {
-    std::vector<std::uint8_t> rgba;
-    for (int i = 0; i < 6; ++i) // the letter in blue, which lands first in each pixel
-        rgba.insert(rgba.end(), {0, 0, std::uint8_t('a' + i), 255});
+    std::vector<std::uint8_t> rgba(6 * 4);
+    for (std::size_t i = 0; i < 6; ++i) { // the letter in blue, which lands first in each pixel
+        rgba[4 * i + 2] = std::uint8_t('a' + i);
+        rgba[4 * i + 3] = 255;
+    }
     const SpiRgba picture{rgba.data(), 3, 2, 12, SPI_ALPHA_STRAIGHT};
     for (const auto& t : kTurns) {
         SCOPED_TRACE(t.orientation);
