@@ -625,6 +625,11 @@ std::vector<std::uint8_t> Archive::ReadSequentialEntry(const ArchiveEntry& entry
     return data;
 }
 
+void Archive::DropReaders() const {
+    std::lock_guard lock(cursorMutex_);
+    cursors_.clear();
+}
+
 // The reader closest before the entry, taken out of the pool; none when every reader
 // has passed it already.
 std::unique_ptr<Archive::Cursor> Archive::TakeCursor(std::uint64_t ordinal) const {
@@ -721,6 +726,7 @@ struct ArchiveShelf::Kept {
     ino_t inode = 0;
     off_t size = 0;
     struct timespec modified {};
+    std::uint64_t serial = 0; // names its stored entries, never reused
     std::shared_ptr<Archive> archive;
 
     bool Same(const struct stat& s) const {
@@ -729,49 +735,135 @@ struct ArchiveShelf::Kept {
     }
 };
 
+struct ArchiveShelf::Stored {
+    std::uint64_t serial = 0;
+    std::string inner;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+};
+
+ArchiveShelf::ArchiveShelf(std::size_t storeBytes) : storeBytes_(storeBytes) {}
+ArchiveShelf::~ArchiveShelf() = default;
+
 ArchiveShelf& ArchiveShelf::Shared() {
     static ArchiveShelf shelf;
     return shelf;
 }
 
-std::shared_ptr<Archive> ArchiveShelf::Open(const std::string& archivePath) {
+std::shared_ptr<ArchiveShelf::Kept> ArchiveShelf::OpenKept(const std::string& archivePath) {
     struct stat info {};
     if (::stat(archivePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         throw Error(FormatMessage(msg::kCannotOpen, archivePath));
-    std::lock_guard lock(mutex_);
-    for (auto it = kept_.begin(); it != kept_.end(); ++it) {
-        if ((*it)->path != archivePath)
-            continue;
-        if ((*it)->Same(info)) {
-            std::rotate(kept_.begin(), it, it + 1);
-            return kept_.front()->archive;
+    std::shared_ptr<Kept> kept, idle;
+    {
+        std::lock_guard lock(mutex_);
+        kept = FindKept(archivePath, info);
+        if (!kept) {
+            kept = std::make_shared<Kept>();
+            kept->path = archivePath;
+            kept->device = info.st_dev;
+            kept->inode = info.st_ino;
+            kept->size = info.st_size;
+            kept->modified = info.st_mtim;
+            kept->serial = nextSerial_++;
+            kept->archive = Archive::OpenFile(archivePath);
+            kept_.insert(kept_.begin(), kept);
         }
-        kept_.erase(it); // the file changed since it was listed
-        break;
+        // The album's archive and the ones met lately (folder tree choices, albums
+        // opened); only the two most recent keep their readers, which may hold large
+        // dictionaries.
+        while (kept_.size() > kKeptArchives) {
+            DropStored(kept_.back()->serial);
+            kept_.pop_back();
+        }
+        if (kept_.size() > 2)
+            idle = kept_[2];
     }
-    auto kept = std::make_shared<Kept>();
-    kept->path = archivePath;
-    kept->device = info.st_dev;
-    kept->inode = info.st_ino;
-    kept->size = info.st_size;
-    kept->modified = info.st_mtim;
-    kept->archive = Archive::OpenFile(archivePath);
-    kept_.insert(kept_.begin(), kept);
-    // The album's archive and one more (a folder tree choice, an album being opened).
-    constexpr std::size_t kKept = 2;
-    if (kept_.size() > kKept)
-        kept_.resize(kKept);
-    return kept->archive;
+    if (idle)
+        idle->archive->DropReaders(); // may wait for a read of its own, so not under the lock
+    return kept;
+}
+
+// Under the lock: the kept archive of that path moved to the front, or none when it is
+// not kept or its file changed since it was listed.
+std::shared_ptr<ArchiveShelf::Kept> ArchiveShelf::FindKept(const std::string& archivePath,
+                                                           const struct stat& info) {
+    const auto it = std::find_if(kept_.begin(), kept_.end(),
+                                 [&](const auto& k) { return k->path == archivePath; });
+    if (it == kept_.end())
+        return nullptr;
+    if (!(*it)->Same(info)) {
+        DropStored((*it)->serial);
+        kept_.erase(it);
+        return nullptr;
+    }
+    std::rotate(kept_.begin(), it, it + 1);
+    return kept_.front();
+}
+
+std::shared_ptr<Archive> ArchiveShelf::Open(const std::string& archivePath) {
+    return OpenKept(archivePath)->archive;
+}
+
+std::vector<std::uint8_t> ArchiveShelf::Read(const std::string& archivePath,
+                                             const std::string& inner) {
+    const std::shared_ptr<Kept> kept = OpenKept(archivePath);
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = std::find_if(stored_.begin(), stored_.end(), [&](const Stored& s) {
+            return s.serial == kept->serial && s.inner == inner;
+        });
+        if (it != stored_.end()) {
+            std::rotate(it, it + 1, stored_.end());
+            bytes = stored_.back().bytes;
+        }
+    }
+    if (bytes)
+        return *bytes; // copied outside the lock
+    auto read = std::make_shared<const std::vector<std::uint8_t>>(kept->archive->Read(inner));
+    std::lock_guard lock(mutex_);
+    Store(kept->serial, inner, read);
+    return *read;
+}
+
+// Under the lock. An entry of more than a quarter of the store is not kept: it would
+// push out the pictures around it for one that is seldom read twice.
+void ArchiveShelf::Store(std::uint64_t serial, const std::string& inner,
+                         std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
+    if (bytes->size() > storeBytes_ / 4)
+        return;
+    for (const Stored& s : stored_) {
+        if (s.serial == serial && s.inner == inner)
+            return; // another thread read it meanwhile
+    }
+    storedBytes_ += bytes->size();
+    stored_.push_back({serial, inner, std::move(bytes)});
+    std::size_t drop = 0;
+    for (; storedBytes_ > storeBytes_; ++drop)
+        storedBytes_ -= stored_[drop].bytes->size();
+    stored_.erase(stored_.begin(), stored_.begin() + std::ptrdiff_t(drop));
+}
+
+// Under the lock.
+void ArchiveShelf::DropStored(std::uint64_t serial) {
+    std::erase_if(stored_, [&](const Stored& s) {
+        if (s.serial != serial)
+            return false;
+        storedBytes_ -= s.bytes->size();
+        return true;
+    });
 }
 
 void ArchiveShelf::Forget() {
     std::lock_guard lock(mutex_);
     kept_.clear();
+    stored_.clear();
+    storedBytes_ = 0;
 }
 
 std::vector<std::uint8_t> ReadPictureBytes(const std::string& path) {
     if (auto member = SplitArchiveMember(path))
-        return ArchiveShelf::Shared().Open(member->archive)->Read(member->inner);
+        return ArchiveShelf::Shared().Read(member->archive, member->inner);
     return ReadWholeFile(path);
 }
 

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
 
@@ -92,6 +93,9 @@ public:
     // The whole uncompressed content of one entry. Raises the entry errors above, and
     // "ﾌｧｲﾙ %s は開けません" for a name the archive does not hold. Thread-safe.
     std::vector<std::uint8_t> Read(std::string_view name) const;
+    // Frees the forward readers kept for the next reads, and the decompressor memory they
+    // hold; a later read starts a new one.
+    void DropReaders() const;
 
     struct Located; // where an entry starts; private to the implementation
 private:
@@ -149,18 +153,38 @@ std::optional<ArchiveMember> SplitArchiveMember(std::string_view path);
 
 // The archives in use, each opened once and kept while its file is unchanged, so that
 // turning pages, painting thumbnails and building the thumbnail cache share one index.
+// Recently read entries are kept too, up to a number of bytes, so that a picture read
+// again (its thumbnail's start, then the whole of it; a page turned back in a solid
+// archive) is not decompressed again.
 class ArchiveShelf {
 public:
     static ArchiveShelf& Shared();
+    static constexpr std::size_t kKeptArchives = 8;
+    explicit ArchiveShelf(std::size_t storeBytes = std::size_t(256) << 20);
+    ~ArchiveShelf();
 
     // The archive of that file, listed now unless it is open already. Raises as OpenFile.
     std::shared_ptr<Archive> Open(const std::string& archivePath);
+    // One entry of that archive file, as Archive::Read; from the kept entries when it was
+    // read lately and the file is unchanged.
+    std::vector<std::uint8_t> Read(const std::string& archivePath, const std::string& inner);
     void Forget();
 
 private:
     struct Kept;
+    struct Stored;
+    std::shared_ptr<Kept> OpenKept(const std::string& archivePath);
+    std::shared_ptr<Kept> FindKept(const std::string& archivePath, const struct stat& info);
+    void Store(std::uint64_t serial, const std::string& inner,
+               std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+    void DropStored(std::uint64_t serial);
+
     std::mutex mutex_;
     std::vector<std::shared_ptr<Kept>> kept_; // most recently used first
+    std::vector<Stored> stored_;              // least recently used first
+    std::size_t storeBytes_;
+    std::size_t storedBytes_ = 0;
+    std::uint64_t nextSerial_ = 0;
 };
 
 // The bytes of a listed picture: the entry of an archive when a leading part of the path

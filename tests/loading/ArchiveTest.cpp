@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 namespace folivex {
 namespace {
@@ -341,6 +342,47 @@ TEST(ArchiveNames, ExtensionsStemsAndMembers) {
     EXPECT_EQ(member->inner, "../p.jpg");
     EXPECT_FALSE(SplitArchiveMember(dir / "folder.zip/p.jpg")); // a folder, not an archive
     EXPECT_FALSE(SplitArchiveMember(dir / "book.cbz"));
+}
+
+// Entries read lately come from the store, not from the file: the file is ruined behind
+// the shelf's back (same inode, size and time) to tell.
+TEST(ArchiveShelf, EntriesReadLatelyAreNotDecompressedAgain) {
+    test::TempDir dir;
+    const std::string path = dir / "solid.cb7";
+    std::vector<ArchiveItem> pages;
+    for (int i = 0; i < 5; ++i)
+        pages.push_back({"p" + std::to_string(i) + ".jpg", ContentOf(i, 30000)});
+    const auto bytes = MakeArchive(ArchiveKind::SevenZip, pages);
+    test::WriteArchiveFile(path, bytes);
+    ArchiveShelf shelf(4 * 30000); // four pages
+    for (int i : {0, 1, 2, 3, 4})
+        shelf.Read(path, pages[std::size_t(i)].name);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        std::fstream ruin(path, std::ios::in | std::ios::out | std::ios::binary);
+        ruin.write(std::string(bytes.size(), 'x').data(), std::streamsize(bytes.size()));
+    }
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    for (int i : {4, 1, 3, 2, 1})
+        EXPECT_EQ(shelf.Read(path, pages[std::size_t(i)].name),
+                  Bytes(pages[std::size_t(i)].content))
+            << i;
+    EXPECT_THROW(shelf.Read(path, "p0.jpg"), Error); // the oldest went out of the store
+}
+
+TEST(ArchiveShelf, KeepsTheArchivesUsedLately) {
+    test::TempDir dir;
+    ArchiveShelf shelf;
+    std::vector<std::shared_ptr<Archive>> first;
+    for (std::size_t i = 0; i <= ArchiveShelf::kKeptArchives; ++i) {
+        test::WriteArchiveFile(dir / (std::to_string(i) + ".zip"), MakeRawZip({{"p.jpg", "P"}}));
+        first.push_back(shelf.Open(dir / (std::to_string(i) + ".zip")));
+    }
+    for (std::size_t i = ArchiveShelf::kKeptArchives; i > 0; --i)
+        EXPECT_EQ(shelf.Open(dir / (std::to_string(i) + ".zip")), first[i]) << i;
+    EXPECT_NE(shelf.Open(dir / "0.zip"), first[0]);
 }
 
 TEST(ArchiveShelf, AFolderFileLargerThanAnEntryMayBeIsRefusedAlike) {
