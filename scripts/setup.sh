@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     libpng-dev libgif-dev libtiff-dev libwebp-dev libheif-dev libjxl-dev libexif-dev
     python3-pil libheif-examples libjxl-tools imagemagick
+    libraw-dev libraw-bin
 )
 missing=()
 for p in "${packages[@]}"; do
