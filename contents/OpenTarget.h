@@ -2,6 +2,8 @@
 // file, an archive or a folder of pictures, or one picture (its folder, at its spread).
 #pragma once
 
+#include "core/Error.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,8 +11,8 @@
 namespace folivex {
 
 namespace msg {
-inline constexpr std::string_view kNotOpenable =
-    "%s はアルバムファイル、フォルダ、画像ファイルのいずれでもないので開けません";
+inline constexpr std::string_view kNotOpenable = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "%s はアルバムファイル、フォルダ、画像ファイルのいずれでもないので開けません");
 } // namespace msg
 
 enum class OpenTargetKind { AlbumFile, Archive, Folder, Picture, Unopenable, Missing };

@@ -2,6 +2,7 @@
 // folder's pictures, the album title of a folder, adding and deleting rows.
 #pragma once
 
+#include "core/Error.h"
 #include "view/PictureList.h"
 
 #include <string>
@@ -63,14 +64,15 @@ AddResult AddPictureFiles(PictureList& list, std::string& pictureFolder,
 bool DeletePictureRow(PictureList& list, int row);
 
 // The refusals for an archive's pictures, which can be neither added to nor renamed.
-inline constexpr std::string_view kArchiveAddRefused =
-    "書庫から開いたアルバムには画像を追加できません。\r\n"
-    "追加する場合には、書庫を展開したフォルダを開いてください。";
-inline constexpr std::string_view kArchiveRenameRefused = "書庫の中の画像の名前は変更できません。";
+inline constexpr std::string_view kArchiveAddRefused = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "書庫から開いたアルバムには画像を追加できません。\r\n"
+                "追加する場合には、書庫を展開したフォルダを開いてください。");
+inline constexpr std::string_view kArchiveRenameRefused =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "書庫の中の画像の名前は変更できません。");
 
 // The dialog's warning for pictures from a folder other than the listed one.
-inline constexpr std::string_view kOtherFolderWarning =
-    "既に読み込まれているフォルダと異なる場所からは追加できません。\r\n"
-    "読み込む場合には、[クリアボタン]で目次を初期化してください。";
+inline constexpr std::string_view kOtherFolderWarning = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "既に読み込まれているフォルダと異なる場所からは追加できません。\r\n"
+                "読み込む場合には、[クリアボタン]で目次を初期化してください。");
 
 } // namespace folivex

@@ -24,8 +24,10 @@
 namespace folivex {
 
 namespace msg {
-inline constexpr std::string_view kCacheUnreadable = "ｻﾑﾈｲﾙｷｬｯｼｭ %s を読み込めません";
-inline constexpr std::string_view kCacheDamaged = "ｻﾑﾈｲﾙｷｬｯｼｭが壊れています";
+inline constexpr std::string_view kCacheUnreadable =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "ｻﾑﾈｲﾙｷｬｯｼｭ %s を読み込めません");
+inline constexpr std::string_view kCacheDamaged =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "ｻﾑﾈｲﾙｷｬｯｼｭが壊れています");
 } // namespace msg
 
 struct ThumbnailSet {

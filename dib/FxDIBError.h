@@ -2,6 +2,8 @@
 // Every message is the exact text the user sees.
 #pragma once
 
+#include "core/Error.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -36,8 +38,10 @@ FOLIVEX_DIB_ERROR(EFxDIBAssertionFailed)
 
 #undef FOLIVEX_DIB_ERROR
 
-inline constexpr const char* kStreamReadError = "ストリームの読み込みエラー";
-inline constexpr const char* kStreamWriteError = "ストリームの書き込みエラー";
+inline constexpr const char* kStreamReadError =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "ストリームの読み込みエラー");
+inline constexpr const char* kStreamWriteError =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "ストリームの書き込みエラー");
 
 // Raises EFxDIBAssertionFailed with the message when the condition does not hold.
 inline void FxAssert(bool condition, const std::string& message) {

@@ -21,15 +21,16 @@
 namespace folivex {
 
 namespace msg {
-inline constexpr std::string_view kArchiveTooManyEntries =
-    "書庫 %s はファイルが多すぎます。最初の 100,000 個だけを表示します。";
-inline constexpr std::string_view kArchiveEntryTooLarge =
-    "書庫の中のファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。";
-inline constexpr std::string_view kArchiveDamaged =
-    "書庫 %s は壊れています。読み取れたファイルだけを表示します。";
-inline constexpr std::string_view kArchiveEntryDamaged = "書庫の中のファイル %s は壊れています。";
-inline constexpr std::string_view kArchivePassword =
-    "書庫 %s はパスワードで保護されています。暗号化された画像は表示できません。";
+inline constexpr std::string_view kArchiveTooManyEntries = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "書庫 %s はファイルが多すぎます。最初の 100,000 個だけを表示します。");
+inline constexpr std::string_view kArchiveEntryTooLarge = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "書庫の中のファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。");
+inline constexpr std::string_view kArchiveDamaged = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "書庫 %s は壊れています。読み取れたファイルだけを表示します。");
+inline constexpr std::string_view kArchiveEntryDamaged =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "書庫の中のファイル %s は壊れています。");
+inline constexpr std::string_view kArchivePassword = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "書庫 %s はパスワードで保護されています。暗号化された画像は表示できません。");
 } // namespace msg
 
 // Raised for an archive or an entry that cannot be read; the text says which and why.

@@ -14,7 +14,7 @@
 namespace folivex {
 
 namespace msg {
-inline constexpr std::string_view kJpegError = "JPEG ｴﾗｰ #%d";
+inline constexpr std::string_view kJpegError = FOLIVEX_TRANSLATE_NOOP("Messages", "JPEG ｴﾗｰ #%d");
 } // namespace msg
 
 // The picture upright by the file's EXIF orientation. Raises "JPEG ｴﾗｰ #%d" with the

@@ -13,9 +13,10 @@
 namespace folivex {
 
 namespace msg {
-inline constexpr std::string_view kUnknownPictureFormat = "認識できない画像形式です";
-inline constexpr std::string_view kFileTooLarge =
-    "ファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。";
+inline constexpr std::string_view kUnknownPictureFormat =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "認識できない画像形式です");
+inline constexpr std::string_view kFileTooLarge = FOLIVEX_TRANSLATE_NOOP(
+    "Messages", "ファイル %s は大きすぎるため読み込めません (上限は 512 MB です)。");
 } // namespace msg
 
 // Data that a reader does not recognise or cannot decode.

@@ -32,10 +32,14 @@ class ESPIDupCreateSPIs : public Error {
 };
 
 namespace msg {
-inline constexpr std::string_view kSPILoadFailed = "%s:Susie Pluginがロードできませんでした";
-inline constexpr std::string_view kSPIInvalid = "%s:認識できないSusie Pluginです";
-inline constexpr std::string_view kSPIInvalidAPI = "%sは[%s]では使えないSusie Plugin APIです";
-inline constexpr std::string_view kSPIsDuplicate = "TSPIs は複数生成できません";
+inline constexpr std::string_view kSPILoadFailed =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "%s:Susie Pluginがロードできませんでした");
+inline constexpr std::string_view kSPIInvalid =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "%s:認識できないSusie Pluginです");
+inline constexpr std::string_view kSPIInvalidAPI =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "%sは[%s]では使えないSusie Plugin APIです");
+inline constexpr std::string_view kSPIsDuplicate =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "TSPIs は複数生成できません");
 } // namespace msg
 
 // ---- small text helpers shared by the loading code ----

@@ -52,9 +52,9 @@ private:
     void BuildAlbumFileBar(QMainWindow* window);
     void BuildBasicBar(QMainWindow* window);
     void BuildAlbumConfBar(QMainWindow* window);
-    void ConnectClose(QToolBar* bar, QAction* item, const char* hiddenCaption);
-    static void Toggle(QToolBar* bar, QAction* item, const char* shownCaption,
-                       const char* hiddenCaption);
+    void ConnectClose(QToolBar* bar, QAction* item, const QString& hiddenCaption);
+    static void Toggle(QToolBar* bar, QAction* item, const QString& shownCaption,
+                       const QString& hiddenCaption);
 
     ToolbarMenuItems items_;
     int hideAllTag_ = 0;

@@ -1,6 +1,9 @@
 #include "ui/Dialogs.h"
 
+#include "ui/Translation.h"
+
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -12,9 +15,15 @@ namespace {
 
 Dialogs* g_dialogs = nullptr;
 
+// The boxes' own words, in context "Dialogs"; the texts shown in them are the callers'
+// messages, translated by their patterns where they come from the plain code.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("Dialogs", text);
+}
+
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QMessageBox box(icon, caption, ShownMessage(text), QMessageBox::NoButton, parent);
+    box.addButton(Tr(QT_TRANSLATE_NOOP("Dialogs", "OK")), QMessageBox::AcceptRole);
     box.exec();
 }
 
@@ -41,35 +50,36 @@ QString ToQtFilter(const QString& filter) {
 }
 
 void QtDialogs::Warning(const QString& text) {
-    ShowBox(parent_, QMessageBox::Warning, QStringLiteral("警告"), text);
+    ShowBox(parent_, QMessageBox::Warning, Tr(QT_TRANSLATE_NOOP("Dialogs", "警告")), text);
 }
 
 void QtDialogs::WarningYes(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text, QMessageBox::NoButton,
-                    parent_);
-    box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::AcceptRole);
+    QMessageBox box(QMessageBox::Warning, Tr(QT_TRANSLATE_NOOP("Dialogs", "警告")),
+                    ShownMessage(text), QMessageBox::NoButton, parent_);
+    box.addButton(Tr(QT_TRANSLATE_NOOP("Dialogs", "はい(&Y)")), QMessageBox::AcceptRole);
     box.exec();
 }
 
 bool QtDialogs::Confirm(const QString& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
-                    parent_);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QMessageBox box(QMessageBox::Question, Tr(QT_TRANSLATE_NOOP("Dialogs", "確認")),
+                    ShownMessage(text), QMessageBox::NoButton, parent_);
+    QPushButton* yes =
+        box.addButton(Tr(QT_TRANSLATE_NOOP("Dialogs", "はい(&Y)")), QMessageBox::YesRole);
+    box.addButton(Tr(QT_TRANSLATE_NOOP("Dialogs", "いいえ(&N)")), QMessageBox::NoRole);
     box.exec();
     return box.clickedButton() == yes;
 }
 
 void QtDialogs::ConfirmOk(const QString& text) {
-    ShowBox(parent_, QMessageBox::Question, QStringLiteral("確認"), text);
+    ShowBox(parent_, QMessageBox::Question, Tr(QT_TRANSLATE_NOOP("Dialogs", "確認")), text);
 }
 
 void QtDialogs::Information(const QString& text) {
-    ShowBox(parent_, QMessageBox::Information, QStringLiteral("情報"), text);
+    ShowBox(parent_, QMessageBox::Information, Tr(QT_TRANSLATE_NOOP("Dialogs", "情報")), text);
 }
 
 void QtDialogs::ErrorBox(const QString& text) {
-    ShowBox(parent_, QMessageBox::Critical, QStringLiteral("ｴﾗｰ"), text);
+    ShowBox(parent_, QMessageBox::Critical, Tr(QT_TRANSLATE_NOOP("Dialogs", "ｴﾗｰ")), text);
 }
 
 std::optional<QString> QtDialogs::InputBox(const QString& caption, const QString& prompt,
@@ -82,20 +92,23 @@ std::optional<QString> QtDialogs::InputBox(const QString& caption, const QString
 }
 
 QString QtDialogs::OpenFile(const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, QString(), folder, ToQtFilter(filter));
+    return QFileDialog::getOpenFileName(parent_, QString(), folder,
+                                        ToQtFilter(ShownFilter(filter)));
 }
 
 QStringList QtDialogs::OpenFiles(const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileNames(parent_, QString(), folder, ToQtFilter(filter));
+    return QFileDialog::getOpenFileNames(parent_, QString(), folder,
+                                         ToQtFilter(ShownFilter(filter)));
 }
 
 QString QtDialogs::SaveFile(const QString& folder, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, QString(), folder, ToQtFilter(filter));
+    return QFileDialog::getSaveFileName(parent_, QString(), folder,
+                                        ToQtFilter(ShownFilter(filter)));
 }
 
 QString QtDialogs::BrowseForFolder(const QString& start) {
     return QFileDialog::getExistingDirectory(
-        parent_, QStringLiteral("お好きなﾌｫﾙﾀﾞを選択して下さい。"), start);
+        parent_, Tr(QT_TRANSLATE_NOOP("Dialogs", "お好きなﾌｫﾙﾀﾞを選択して下さい。")), start);
 }
 
 std::optional<QColor> QtDialogs::ChooseColor(const QColor& initial) {
