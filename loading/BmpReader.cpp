@@ -81,6 +81,7 @@ struct Layout {
     std::array<std::uint32_t, 3> masks{}; // red, green, blue
     std::vector<Color> palette;
     std::uint64_t pixelOffset = 0;
+    bool paddedLastRow = false; // a bitmap in memory: every row with its padding
 };
 
 std::vector<Color> ReadPalette(const Bytes& in, std::uint64_t offset, std::uint64_t count,
@@ -114,12 +115,10 @@ void SetDefaultMasks(Layout& l) {
         l.masks = {0xFF0000, 0x00FF00, 0x0000FF};
 }
 
-Layout ReadLayout(const Bytes& in) {
-    if (in.u8(0) != 'B' || in.u8(1) != 'M')
-        throw EInvalidGraphic();
-    const std::uint32_t offBits = in.u32(10);
-    const std::uint32_t headerSize = in.u32(kFileHeaderSize);
-    const std::uint64_t h = kFileHeaderSize; // start of the information header
+// The information header at `h` with its masks and colour table; `offBits` is where the
+// file header says the pixels start (0: right after the colour table).
+Layout ReadInfoLayout(const Bytes& in, std::uint64_t h, std::uint32_t offBits) {
+    const std::uint32_t headerSize = in.u32(h);
     Layout l;
     std::uint64_t paletteOffset = h + headerSize;
     std::uint64_t used = 0; // colours of the table; 0 means all that the bit count can index
@@ -210,8 +209,9 @@ std::int64_t OutputRow(const Layout& l, std::int64_t fileRow) {
 void DecodeUncompressed(const Bytes& in, const Layout& l, Bitmap24& out) {
     const std::uint64_t rowBytes = (std::uint64_t(l.width) * l.bitCount + 7) / 8;
     const std::uint64_t stride = (std::uint64_t(l.width) * l.bitCount + 31) / 32 * 4;
-    // The last row may lack its padding; every pixel byte must be there.
-    in.Need(l.pixelOffset, stride * std::uint64_t(l.height - 1) + rowBytes);
+    // In a file the last row may lack its padding; every pixel byte must be there.
+    in.Need(l.pixelOffset,
+            stride * std::uint64_t(l.height - 1) + (l.paddedLastRow ? stride : rowBytes));
     for (std::int64_t r = 0; r < l.height; ++r)
         DecodeRow(l, in.at(l.pixelOffset + std::uint64_t(r) * stride, rowBytes), out,
                   OutputRow(l, r));
@@ -262,19 +262,36 @@ void DecodeRunLength(const Bytes& in, const Layout& l, Bitmap24& out) {
     }
 }
 
-} // namespace
+Layout ReadLayout(const Bytes& in) {
+    if (in.u8(0) != 'B' || in.u8(1) != 'M')
+        throw EInvalidGraphic();
+    return ReadInfoLayout(in, kFileHeaderSize, in.u32(10));
+}
 
-Bitmap24 ReadBmp(std::span<const std::uint8_t> file, const BmpLimits& limits) {
-    const Bytes in(file);
-    const Layout l = ReadLayout(in);
+Bitmap24 Decode(const Bytes& pixels, const Layout& l, const BmpLimits& limits) {
     if (std::uint64_t(l.width) * std::uint64_t(l.height) > limits.maxPixels)
         throw EInvalidGraphic();
     Bitmap24 out(int(l.width), int(l.height));
     if (l.compression == kRle8 || l.compression == kRle4)
-        DecodeRunLength(in, l, out);
+        DecodeRunLength(pixels, l, out);
     else
-        DecodeUncompressed(in, l, out);
+        DecodeUncompressed(pixels, l, out);
     return out;
+}
+
+} // namespace
+
+Bitmap24 ReadBmp(std::span<const std::uint8_t> file, const BmpLimits& limits) {
+    const Bytes in(file);
+    return Decode(in, ReadLayout(in), limits);
+}
+
+Bitmap24 ReadDib(std::span<const std::uint8_t> header, std::span<const std::uint8_t> pixels,
+                 const BmpLimits& limits) {
+    Layout l = ReadInfoLayout(Bytes(header), 0, 0);
+    l.pixelOffset = 0; // the rows are a block of their own
+    l.paddedLastRow = true;
+    return Decode(Bytes(pixels), l, limits);
 }
 
 Bitmap24 LoadBmpFile(const std::string& path) {

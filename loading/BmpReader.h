@@ -21,6 +21,13 @@ struct BmpLimits {
 // readable bitmap file; never reads outside the given bytes.
 Bitmap24 ReadBmp(std::span<const std::uint8_t> file, const BmpLimits& limits = {});
 
+// A packed bitmap as picture plug-ins hand it over: the information header with its
+// masks and colour table in one block, the pixel rows in another, each read in place
+// (no bitmap file is put together). The same formats and limits as ReadBmp; never reads
+// outside either block.
+Bitmap24 ReadDib(std::span<const std::uint8_t> header, std::span<const std::uint8_t> pixels,
+                 const BmpLimits& limits = {});
+
 // Also raises "ﾌｧｲﾙ %s は開けません" when the file cannot be read.
 Bitmap24 LoadBmpFile(const std::string& path);
 

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 namespace {
@@ -33,12 +34,19 @@ extern "C" {
 HLOCAL LocalAlloc(uint32_t /*uFlags*/, size_t uBytes) {
     // Every block is zero-filled and fixed in place, whatever the flags ask for; a
     // zero-byte request still gets a distinct handle.
+    // A plug-in is C: an exception thrown into its frames would end the program, so
+    // every failure, the table's own included, is a NULL handle it can report.
     void* memory = std::calloc(uBytes == 0 ? 1 : uBytes, 1);
     if (!memory)
         return nullptr;
     auto& table = Table();
     std::lock_guard lock(table.mutex);
-    table.blocks[memory] = Block{uBytes, 0};
+    try {
+        table.blocks[memory] = Block{uBytes, 0};
+    } catch (const std::bad_alloc&) {
+        std::free(memory);
+        return nullptr;
+    }
     return memory;
 }
 

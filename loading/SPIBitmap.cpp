@@ -1,13 +1,11 @@
 #include "loading/SPIBitmap.h"
 
-#include "core/TextCodec.h"
 #include "loading/BmpReader.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
-#include <limits>
 
 namespace folivex {
 
@@ -15,16 +13,10 @@ namespace {
 
 constexpr std::size_t kPluginReadable = 2048; // what IsSupported may read
 constexpr std::size_t kSkippedHeader = 128;
-constexpr std::uint32_t kBitFields = 3;
 
 std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
     return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
            std::uint32_t(b[at + 3]) << 24;
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(std::uint8_t(v >> (8 * i)));
 }
 
 // Unlocks and frees a plug-in's memory handle on every way out.
@@ -55,31 +47,6 @@ private:
     HLOCAL handle_;
     bool locked_ = false;
 };
-
-// The information text of a picture: its bytes up to the first zero, never beyond the
-// block.
-std::string TakeInfoText(HLOCAL handle) {
-    LocalHandle text(handle);
-    auto bytes = text.Lock();
-    auto* end = static_cast<const std::uint8_t*>(std::memchr(bytes.data(), 0, bytes.size()));
-    std::size_t length = end ? std::size_t(end - bytes.data()) : bytes.size();
-    return Cp932ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), length));
-}
-
-SPIPictureInfo ToPictureInfo(const SusiePictureInfo& raw) {
-    SPIPictureInfo info;
-    info.left = raw.left;
-    info.top = raw.top;
-    info.width = raw.width;
-    info.height = raw.height;
-    info.xDensity = raw.x_density;
-    info.yDensity = raw.y_density;
-    info.colorDepth = static_cast<std::uint16_t>(raw.colorDepth);
-    if (raw.hInfo)
-        info.info = TakeInfoText(raw.hInfo);
-    info.valid = true;
-    return info;
-}
 
 // Clears the decoder's Ext and FileName when a named load ends, however it ends.
 struct NamedLoad {
@@ -174,11 +141,9 @@ bool TInSPIAble::TryPlugIn(TInSPI& spi, const std::uint8_t* data, std::size_t si
     if (spi.IsSupported(FileName.c_str(), const_cast<std::uint8_t*>(data)) == 0)
         return false;
 
-    SPIPictureInfo info;
-    SusiePictureInfo raw{};
-    if (spi.GetPictureInfo(buf, len, 1, &raw) == 0)
-        info = ToPictureInfo(raw);
-
+    // GetPictureInfo is not asked first: nothing here uses its answer, and it would make
+    // the plug-in parse the whole file twice.
+    const SPIPictureInfo info;
     HLOCAL hbInfo = nullptr, hbm = nullptr;
     int32_t result = spi.GetPicture(buf, len, 1, &hbInfo, &hbm, &TInSPIAble::ProgressCallback,
                                     reinterpret_cast<intptr_t>(this));
@@ -251,49 +216,16 @@ void TSPIBitmap::ReadNative(std::span<const std::uint8_t> file) {
 void TSPIBitmap::ReadDIB(std::span<const std::uint8_t> bitmapInfo,
                          std::span<const std::uint8_t> bits, const SPIPictureInfo& /*info*/,
                          bool& done) {
-    auto file = BuildDibFile(bitmapInfo, bits);
-    if (!file)
+    // Only the plain 40-byte header, as plug-ins write it; the rows are read straight from
+    // the plug-in's block into the picture, the one copy on the way to the page.
+    if (bitmapInfo.size() < 40 || U32(bitmapInfo, 0) != 40)
         return;
     try {
-        ReadNative(*file);
+        picture_ = ReadDib(bitmapInfo, bits);
     } catch (const EInvalidGraphic&) {
         return; // a plug-in result the bitmap reader rejects is a failed trial
     }
     done = true;
-}
-
-std::optional<std::vector<std::uint8_t>> BuildDibFile(std::span<const std::uint8_t> bitmapInfo,
-                                                      std::span<const std::uint8_t> bits) {
-    if (bitmapInfo.size() < 40 || U32(bitmapInfo, 0) != 40)
-        return std::nullopt;
-    const auto width = static_cast<std::int32_t>(U32(bitmapInfo, 4));
-    const auto height = static_cast<std::int32_t>(U32(bitmapInfo, 8));
-    const std::uint32_t bitCount = bitmapInfo[14] | bitmapInfo[15] << 8;
-    const std::uint32_t compression = U32(bitmapInfo, 16);
-    std::uint64_t colors = U32(bitmapInfo, 32);
-    if (colors == 0)
-        colors = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
-    if (width < 0)
-        return std::nullopt;
-    // The three colour masks of a bit-field picture follow the header.
-    const std::uint64_t masks = compression == kBitFields ? 12 : 0;
-    const std::uint64_t headerSize = 40 + masks + 4 * colors;
-    const std::uint64_t rowSize = (std::uint64_t(width) * bitCount + 31) / 32 * 4;
-    const std::uint64_t imageSize = std::uint64_t(std::abs(std::int64_t(height))) * rowSize;
-    const std::uint64_t fileSize = 14 + headerSize + imageSize;
-    if (bitmapInfo.size() < headerSize || bits.size() < imageSize ||
-        fileSize > std::numeric_limits<std::uint32_t>::max())
-        return std::nullopt;
-    std::vector<std::uint8_t> file;
-    file.reserve(std::size_t(fileSize));
-    file.push_back('B');
-    file.push_back('M');
-    PutU32(file, std::uint32_t(fileSize));
-    PutU32(file, 0); // both reserved words
-    PutU32(file, std::uint32_t(14 + headerSize));
-    file.insert(file.end(), bitmapInfo.begin(), bitmapInfo.begin() + std::ptrdiff_t(headerSize));
-    file.insert(file.end(), bits.begin(), bits.begin() + std::ptrdiff_t(imageSize));
-    return file;
 }
 
 Bitmap24 DecodeWithSPIBitmap(const std::string& path) {

@@ -99,12 +99,6 @@ private:
     Bitmap24 picture_;
 };
 
-// The bitmap file that a plug-in's header and pixel blocks stand for: a 14-byte file
-// header, the 40-byte header with its colour table, the pixel rows. Nothing when the
-// header is not a plain 40-byte one or either block is shorter than the header says.
-std::optional<std::vector<std::uint8_t>> BuildDibFile(std::span<const std::uint8_t> bitmapInfo,
-                                                      std::span<const std::uint8_t> bits);
-
 // The registry's decoder for plug-in formats: a fresh TSPIBitmap loading the file.
 Bitmap24 DecodeWithSPIBitmap(const std::string& path);
 

@@ -3,10 +3,12 @@
 // hold what their header claims.
 #include "loading/SPIBitmap.h"
 #include "LoadingTestUtil.h"
+#include "loading/BmpReader.h"
 #include "loading/PictureLoader.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <climits>
 #include <sstream>
@@ -64,7 +66,8 @@ TEST_F(SpiBitmapTest, ShortInputIsPaddedToTwoKilobytesButItsLengthKept) {
     const auto* seen = &Symbol<unsigned char>(tny, "TestSeen");
     EXPECT_TRUE(std::equal(file.begin(), file.end(), seen));
     EXPECT_TRUE(std::all_of(seen + 100, seen + 2048, [](unsigned char c) { return c == 0; }));
-    EXPECT_EQ(Symbol<intptr_t>(tny, "TestInfoLength"), 100);
+    // Parsed once: GetPictureInfo's answer would be thrown away, so it is not asked.
+    EXPECT_EQ(Symbol<intptr_t>(tny, "TestInfoLength"), -1);
     EXPECT_EQ(Symbol<intptr_t>(tny, "TestPictureLength"), 100);
     const Bitmap24& p = bitmap.Picture();
     ASSERT_EQ(p.width, 2);
@@ -184,31 +187,47 @@ Bytes InfoHeader(std::uint32_t size, std::int32_t w, std::int32_t h, std::uint16
     return b;
 }
 
-TEST(BuildDibFile, SizesFollowTheHeader) {
-    auto file = BuildDibFile(InfoHeader(40, 3, 2, 24), Bytes(24, 0x55));
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->size(), 78u);
-    EXPECT_EQ((*file)[2], 78);
-    EXPECT_EQ((*file)[10], 54);
+// A plug-in's two blocks are read in place: the header block with its colour table, the
+// rows from their own block, each bounded by its own size.
+TEST(ReadDib, ReadsBothBlocksInPlaceAndRefusesBlocksShorterThanClaimed) {
+    const Bytes bgr{1,  2,  3,  4,  5,  6,  7,  8,  9,  0, 0, 0,
+                    11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0};
+    const Bitmap24 rgb = ReadDib(InfoHeader(40, 3, 2, 24), bgr);
+    ASSERT_EQ(rgb.width, 3);
+    ASSERT_EQ(rgb.height, 2);
+    EXPECT_EQ(rgb.row(0)[0], 11); // bottom-up: the block's second row is the top one
+    EXPECT_EQ(rgb.row(1)[8], 9);
 
-    Bytes paletted = InfoHeader(40, 1, -1, 8);
-    paletted.resize(40 + 1024, 0);
-    file = BuildDibFile(paletted, Bytes(4, 0));
-    ASSERT_TRUE(file);
-    EXPECT_EQ((*file)[10] | (*file)[11] << 8, 1078);
-}
+    Bytes paletted = InfoHeader(40, 2, -1, 8, 2);
+    paletted.insert(paletted.end(), {10, 20, 30, 0, 40, 50, 60, 0});
+    const Bitmap24 indexed = ReadDib(paletted, Bytes{1, 0, 0, 0});
+    EXPECT_EQ(std::vector<std::uint8_t>(indexed.row(0), indexed.row(0) + 6),
+              (std::vector<std::uint8_t>{40, 50, 60, 10, 20, 30}));
 
-TEST(BuildDibFile, RefusesBlocksShorterThanClaimed) {
-    Bytes longHeader = InfoHeader(108, 1, 1, 24);
-    longHeader.resize(108, 0);
     Bytes smallTable = InfoHeader(40, 1, 1, 8, 16);
     smallTable.resize(40 + 60, 0);
-    EXPECT_FALSE(BuildDibFile(longHeader, Bytes(4, 0)));
-    EXPECT_FALSE(BuildDibFile(InfoHeader(40, 3, 2, 24), Bytes(23, 0)));
-    EXPECT_FALSE(BuildDibFile(smallTable, Bytes(4, 0)));
-    EXPECT_FALSE(BuildDibFile(InfoHeader(40, 1, INT_MIN, 32), Bytes(64, 0)));
-    EXPECT_FALSE(BuildDibFile(InfoHeader(40, 1, 1, 8, 0xFFFFFFFF), Bytes(4, 0)));
-    EXPECT_FALSE(BuildDibFile(Bytes(39, 0), Bytes(4, 0)));
+    const struct {
+        Bytes header, pixels;
+    } refused[] = {
+        {InfoHeader(40, 3, 2, 24), Bytes(23, 0)}, // the last pixel missing
+        {smallTable, Bytes(4, 0)},
+        {InfoHeader(40, 1, INT_MIN, 32), Bytes(64, 0)},
+        {InfoHeader(40, 1, 1, 8, 0xFFFFFFFF), Bytes(4, 0)},
+        {Bytes(39, 0), Bytes(4, 0)},
+    };
+    for (const auto& r : refused)
+        EXPECT_THROW(ReadDib(r.header, r.pixels), EInvalidGraphic);
+}
+
+TEST(SpiBitmap, APlugInResultNeedsThePlainHeader) {
+    Bytes longHeader = InfoHeader(108, 1, 1, 24);
+    longHeader.resize(108, 0);
+    TSPIBitmap bitmap;
+    bool done = false;
+    bitmap.ReadDIB(longHeader, Bytes(4, 0), SPIPictureInfo{}, done);
+    EXPECT_FALSE(done);
+    bitmap.ReadDIB(InfoHeader(40, 1, 1, 24), Bytes{1, 2, 3, 0}, SPIPictureInfo{}, done);
+    EXPECT_TRUE(done);
 }
 
 TEST(BundledPlugIn, ReadsNetpbmPictures) {
@@ -253,3 +272,33 @@ TEST(BundledPlugIn, ReadsNetpbmPictures) {
 
 } // namespace
 } // namespace folivex
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FOLIVEX_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FOLIVEX_ASAN 1
+#endif
+#endif
+
+// A plug-in is C: a failed allocation must come back as a NULL handle it can report,
+// never as an exception thrown into its frames.
+TEST(LocalMemory, AnAllocationThatCannotBeMetIsANullHandle) {
+#ifdef FOLIVEX_ASAN
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+    EXPECT_EXIT(
+        {
+            rlimit limit{};
+            getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = rlim_t(2) << 30; // 2 GB of address space for this child
+            setrlimit(RLIMIT_AS, &limit);
+            HLOCAL big = LocalAlloc(0, std::size_t(3) << 30);
+            HLOCAL small = LocalAlloc(0, 16);
+            const bool ok = big == nullptr && small != nullptr && LocalSize(small) == 16;
+            LocalFree(small);
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+#endif
+}
