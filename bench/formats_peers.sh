@@ -5,6 +5,11 @@
 # the peer where it reads the format; Debian 12's Pillow reads neither HEIF, AVIF nor
 # JPEG XL, so for those the library's own command-line decoder is the peer, writing PPM
 # or Y4M to /dev/shm, process start included (a peer's time that is, if anything, long).
+# The camera raws (DNGs made here from the photo: a Bayer mosaic with a full-size JPEG
+# preview, which is what the plug-in shows, and one with a small preview, which makes it
+# demosaic) have LibRaw's own sample programs as peers (Debian libraw-bin):
+# simple_dcraw -e extracts the preview without decoding it, dcraw_emu -h demosaics at half
+# size as the plug-in does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -38,6 +43,88 @@ PY
     cjxl -q 90 --quiet "$files/photo.png" "$files/photo.jxl"
 fi
 
+if [ ! -f "$files/photo-raw.dng" ]; then
+    "$python" - "$files" <<'PY'
+import io, struct, sys
+from PIL import Image
+out = sys.argv[1]
+photo = Image.open(f"{out}/photo.png").convert("RGB")
+w, h = photo.size
+# The photo's colours back to linear light, as 16-bit samples of an RGGB mosaic.
+linear = [round((v / 255) ** 2.2 * 65535) for v in range(256)]
+low, high = bytes(v & 255 for v in linear), bytes(v >> 8 for v in linear)
+r, g, b = (c.tobytes() for c in photo.split())
+mosaic = bytearray(w * h)
+for y in range(0, h):
+    row = slice(y * w, (y + 1) * w)
+    first, second = (r, g) if y % 2 == 0 else (g, b)
+    line = bytearray(w)
+    line[0::2], line[1::2] = first[row][0::2], second[row][1::2]
+    mosaic[row] = line
+samples = bytearray(2 * w * h)
+samples[0::2], samples[1::2] = mosaic.translate(low), mosaic.translate(high)
+
+def short(tag, *v): return (tag, 3, len(v), struct.pack(f"<{len(v)}H", *v))
+def long(tag, v): return (tag, 4, 1, struct.pack("<I", v))
+def byte(tag, *v): return (tag, 1, len(v), bytes(v))
+def ascii(tag, t): return (tag, 2, len(t) + 1, t.encode() + b"\0")
+def rationals(tag, signed, *v):
+    return (tag, 10 if signed else 5, len(v),
+            b"".join(struct.pack("<iI", round(x * 10000), 10000) for x in v))
+
+def tiff(dirs):
+    """Little-endian TIFF of chained directories, each (entries, strip); tag 273 (the
+    strip's offset) is filled in."""
+    data = bytearray(b"II*\0" + struct.pack("<I", 8))
+    for d, (entries, strip) in enumerate(dirs):
+        entries = sorted(entries)
+        extra = len(data) + 2 + 12 * len(entries) + 4
+        values = bytearray()
+        for e in entries:
+            if len(e[3]) > 4:
+                values += b"\0" * (len(values) % 2) + e[3]
+        values += b"\0" * (len(values) % 2)
+        strip_at = extra + len(values)
+        data += struct.pack("<H", len(entries))
+        for tag, kind, count, value in entries:
+            data += struct.pack("<HHI", tag, kind, count)
+            if tag == 273:
+                data += struct.pack("<I", strip_at)
+            elif len(value) > 4:
+                extra += extra % 2
+                data += struct.pack("<I", extra)
+                extra += len(value)
+            else:
+                data += value.ljust(4, b"\0")
+        following = strip_at + len(strip)
+        data += struct.pack("<I", following + following % 2 if d + 1 < len(dirs) else 0)
+        data += values + strip
+        data += b"\0" * (len(data) % 2)
+    return bytes(data)
+
+raw = ([long(254, 0), long(256, w), long(257, h), short(258, 16), short(259, 1),
+        short(262, 32803), ascii(271, "Folivex"), ascii(272, "Bench"), long(273, 0),
+        short(274, 1), short(277, 1), long(278, h), long(279, len(samples)), short(284, 1),
+        short(33421, 2, 2), byte(33422, 0, 1, 1, 2), byte(50706, 1, 4, 0, 0),
+        byte(50707, 1, 1, 0, 0), ascii(50708, "Folivex Bench"), short(50717, 65535),
+        rationals(50721, True, 3.2406, -1.5372, -0.4986, -0.9689, 1.8758, 0.0415, 0.0557,
+                  -0.2040, 1.0570),
+        rationals(50728, False, 1, 1, 1), short(50778, 21)], bytes(samples))
+
+def preview(width):
+    picture = photo.resize((width, round(h * width / w)), Image.BILINEAR)
+    jpeg = io.BytesIO()
+    picture.save(jpeg, "JPEG", quality=90)
+    return ([long(254, 1), long(256, picture.width), long(257, picture.height),
+             short(258, 8, 8, 8), short(259, 7), short(262, 6), long(273, 0), short(277, 3),
+             long(278, picture.height), long(279, len(jpeg.getvalue())), short(284, 1)],
+            jpeg.getvalue())
+
+open(f"{out}/photo.dng", "wb").write(tiff([raw, preview(w)]))
+open(f"{out}/photo-raw.dng", "wb").write(tiff([raw, preview(256)]))
+PY
+fi
+
 # Plug-in host: median time per file (ms), from Google Benchmark's CSV.
 FOLIVEX_FORMAT_FILES=$files "$build/bench/bench_plugin_decode" --benchmark_format=csv \
     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null |
@@ -68,6 +155,12 @@ peer_ms() {
         command_ms "heif-convert(Y4M, no RGB step)" heif-convert "$file" /dev/shm/folivex-peer.y4m ;;
     *.jxl)
         command_ms "djxl(PPM,1 thread)" djxl --num_threads=0 "$file" /dev/shm/folivex-peer.ppm ;;
+    *-raw.dng)
+        command_ms "dcraw_emu -h -w(PPM)" dcraw_emu -h -w -Z /dev/shm/folivex-peer.ppm "$file" ;;
+    *.dng)
+        # It writes the preview beside the raw: a copy in /dev/shm keeps the folder clean.
+        cp "$file" /dev/shm/folivex-peer.dng
+        command_ms "simple_dcraw -e(extracts, no decode)" simple_dcraw -e /dev/shm/folivex-peer.dng ;;
     *)
         "$python" - "$file" <<'PY'
 import statistics, sys, time
@@ -92,4 +185,4 @@ while read -r name ms; do
     awk -v n="$name" -v b="$(stat -c %s "$file")" -v ms="$ms" -v p="$peer" -v t="$tool" \
         'BEGIN { printf "%-12s %8.1fM %8.1f ms %7.1f ms %6.2fx  %s\n", n, b / 1048576, ms, p, ms / p, t }'
 done <"$build/bench-formats.txt"
-rm -f /dev/shm/folivex-peer.ppm /dev/shm/folivex-peer.y4m
+rm -f /dev/shm/folivex-peer.ppm /dev/shm/folivex-peer.y4m /dev/shm/folivex-peer.dng*
