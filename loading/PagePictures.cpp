@@ -27,6 +27,9 @@ struct PagePictures::Job {
     bool whole = false; // LoadFull: the picture itself, nothing kept
     bool plugIn = false;
     bool low = false;
+    // A preparation ahead that a jump dropped while it decoded: a plug-in stops at its
+    // next progress report.
+    std::atomic<bool> dropped{false};
     State state = State::Queued;
     KeptPicture result;
     Bitmap24 wholePicture;
@@ -47,6 +50,16 @@ std::string ReadyKey(const FileIdentity& id, const SlotRequest& r) {
 
 std::string DecodedKey(const FileIdentity& id) {
     return IdentityKey(id) + "\nfile";
+}
+
+bool WasStopped(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EDecodeStopped&) {
+        return true;
+    } catch (...) { // any other failure stays with its job, to be reported when drawn
+        return false;
+    }
 }
 
 int Trunc(double x) {
@@ -209,6 +222,10 @@ void PagePictures::Finish(const JobPtr& job) {
         inFlight_.erase(it);
     if (!job->error || job->whole)
         return;
+    if (WasStopped(job->error)) { // nobody wanted it: nothing to remember
+        ++counters_.stopped;
+        return;
+    }
     if (failed_.size() >= 256)
         failed_.clear();
     failed_[job->key] = job;
@@ -262,7 +279,7 @@ PagePictures::Decoded PagePictures::Decode(const Job& job) {
         if (SniffBuiltInFormat(bytes) == BuiltInFormat::Jpeg)
             d.picture = DecodeJpegFor(job, bytes, d.fullWidth, d.fullHeight);
         else
-            d.picture = DecodeWhole(path, bytes);
+            d.picture = DecodeWhole(path, bytes, &job.dropped);
     }
     if (d.fullWidth == 0) {
         d.fullWidth = d.picture.width;
@@ -282,8 +299,8 @@ Bitmap24 PagePictures::DecodeJpegFor(const Job& job, const std::vector<std::uint
         bytes, ChooseJpegDenominator(info.width, info.height, info.orientation, fitted));
 }
 
-Bitmap24 PagePictures::DecodeWhole(const std::string& path,
-                                   const std::vector<std::uint8_t>& bytes) {
+Bitmap24 PagePictures::DecodeWhole(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                   const std::atomic<bool>* dropped) {
     switch (SniffBuiltInFormat(bytes)) {
     case BuiltInFormat::Jpeg:
         return DecodeJpeg(bytes);
@@ -293,6 +310,14 @@ Bitmap24 PagePictures::DecodeWhole(const std::string& path,
         break;
     }
     const std::lock_guard plugIns(plugInMutex_);
+    struct StopWhenDropped {
+        TSPIBitmap& bitmap;
+        StopWhenDropped(TSPIBitmap& b, const std::atomic<bool>* dropped) : bitmap(b) {
+            if (dropped)
+                bitmap.ShouldStop = [dropped] { return dropped->load(); };
+        }
+        ~StopWhenDropped() { bitmap.ShouldStop = nullptr; }
+    } stop(*spiBitmap_, dropped);
     return DecodeWithPlugIns(path, bytes, *spiBitmap_);
 }
 
@@ -315,6 +340,11 @@ void PagePictures::Enqueue(const JobPtr& job) {
 }
 
 void PagePictures::Promote(const JobPtr& job) {
+    if (job->low && job->state == Job::State::Running) {
+        job->low = false; // wanted after all: let it finish
+        job->dropped = false;
+        return;
+    }
     if (!job->low || job->state != Job::State::Queued)
         return;
     auto& from = job->plugIn ? plugInLow_ : low_;
@@ -364,6 +394,11 @@ std::vector<SlotPicture> PagePictures::Fetch(const std::vector<SlotRequest>& req
     if (waiting && beforeWait)
         beforeWait();
     WaitAll(jobs);
+    // A preparation stopped for a jump just before this spread asked for it again: its
+    // picture is decoded anew, now at the front.
+    if (std::any_of(jobs.begin(), jobs.end(),
+                    [](const JobPtr& j) { return j && j->error && WasStopped(j->error); }))
+        return Fetch(requests);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if (!jobs[i])
             continue;
@@ -411,6 +446,9 @@ void PagePictures::WaitAll(const std::vector<JobPtr>& jobs) {
 }
 
 void PagePictures::CancelQueuedLow() {
+    for (const auto& [key, job] : inFlight_)
+        if (job->state == Job::State::Running && job->low)
+            job->dropped = true;
     for (auto* queue : {&low_, &plugInLow_}) {
         for (const JobPtr& job : *queue) {
             job->state = Job::State::Done;
@@ -432,8 +470,12 @@ void PagePictures::Prefetch(const std::vector<SlotRequest>& requests) {
         CancelQueuedLow();
         for (std::size_t i = 0; i < requests.size(); ++i) {
             const std::string key = ReadyKey(ids[i], requests[i]);
+            if (const auto it = inFlight_.find(key); it != inFlight_.end()) {
+                it->second->dropped = false; // still wanted ahead: let it finish
+                continue;
+            }
             // A file that cannot be examined now is left for its own drawing to report.
-            if (!ids[i].known || inFlight_.count(key) || failed_.count(key) || cache_.Find(key))
+            if (!ids[i].known || failed_.count(key) || cache_.Find(key))
                 continue;
             Enqueue(NewJob(requests[i], ids[i], true));
         }

@@ -12,6 +12,7 @@
 #include "loading/SlotCache.h"
 #include "loading/SlotPicture.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -100,6 +101,7 @@ public:
         int decodesOnOwner = 0; // ... of them on the thread that made this object
         int reductions = 0;     // slot pictures made from a kept decode
         int cancelled = 0;      // preparations dropped before they started
+        int stopped = 0;        // ... or stopped midway by the plug-in's progress callback
     };
     Counters Stats() const;
     SlotCache& Cache() { return cache_; }
@@ -119,7 +121,9 @@ private:
     KeptPicture MakeSlotPicture(const Job& job);
     KeptPicture ReduceDecoded(const Job& job, Decoded decoded);
     Decoded Decode(const Job& job);
-    Bitmap24 DecodeWhole(const std::string& path, const std::vector<std::uint8_t>& bytes);
+    // `dropped`, when given, stops a plug-in midway once it turns true.
+    Bitmap24 DecodeWhole(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         const std::atomic<bool>* dropped = nullptr);
     Bitmap24 DecodeJpegFor(const Job& job, const std::vector<std::uint8_t>& bytes, int& fullWidth,
                            int& fullHeight);
     void CountDecode();

@@ -116,13 +116,16 @@ bool TInSPIAble::TryPlugIns(std::span<const std::uint8_t> data) {
         return false;
     std::vector<TSPI*> plugins;
     spis->FindPlugIns<TInSPI>(plugins, Ext);
+    stopped_ = false;
     for (TSPI* spi : plugins) {
         auto& in = static_cast<TInSPI&>(*spi);
         if (TryPlugIn(in, data.data(), data.size()))
             return true;
-        if (SkipHeader && data.size() > kSkippedHeader &&
+        if (!stopped_ && SkipHeader && data.size() > kSkippedHeader &&
             TryPlugIn(in, data.data() + kSkippedHeader, data.size() - kSkippedHeader))
             return true;
+        if (stopped_)
+            throw EDecodeStopped();
     }
     return false;
 }
@@ -160,7 +163,13 @@ bool TInSPIAble::TryPlugIn(TInSPI& spi, const std::uint8_t* data, std::size_t si
 
 int32_t TInSPIAble::ProgressCallback(int32_t num, int32_t denom, intptr_t data) {
     auto* self = reinterpret_cast<TInSPIAble*>(data);
-    if (!self || !self->owner_.OnProgress)
+    if (!self)
+        return 0;
+    if (self->owner_.ShouldStop && self->owner_.ShouldStop()) {
+        self->stopped_ = true;
+        return 1;
+    }
+    if (!self->owner_.OnProgress)
         return 0;
     if (num == 0) {
         self->owner_.OnProgress(TProgressStage::psStarting, 0, false);

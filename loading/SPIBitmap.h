@@ -33,6 +33,13 @@ struct SPIPictureInfo {
 
 class TSPIBitmap;
 
+// A plug-in stopped through its progress callback because the picture was no longer
+// wanted. Never shown: whoever asked for the stop drops the picture.
+class EDecodeStopped : public Error {
+public:
+    EDecodeStopped() : Error("decode stopped") {}
+};
+
 class TInSPIAble {
 public:
     explicit TInSPIAble(TSPIBitmap& owner) : owner_(owner) {}
@@ -55,6 +62,7 @@ public:
     static int32_t ProgressCallback(int32_t num, int32_t denom, intptr_t data);
 
 private:
+    bool stopped_ = false; // the callback asked the current plug-in to stop
     bool TryNative(std::span<const std::uint8_t> data);
     bool TryPlugIns(std::span<const std::uint8_t> data);
     bool TryPlugIn(TInSPI& spi, const std::uint8_t* data, std::size_t size);
@@ -72,6 +80,9 @@ public:
     // 128 bytes (a header that some files carry before the picture).
     bool SkipHeader = true;
     TProgressEvent OnProgress;
+    // Asked at every progress report; true makes the callback tell the plug-in to stop,
+    // and the load raises EDecodeStopped instead of trying the other readers.
+    std::function<bool()> ShouldStop;
 
     // Each raises "認識できない画像形式です" when no reader accepts the data; plug-in
     // errors pass through. On failure the picture is not defined.

@@ -4,6 +4,7 @@
 #include "loading/SPIBitmap.h"
 #include "LoadingTestUtil.h"
 #include "loading/BmpReader.h"
+#include "loading/PagePictures.h"
 #include "loading/PictureLoader.h"
 
 #include <dlfcn.h>
@@ -11,6 +12,8 @@
 #include <sys/resource.h>
 
 #include <climits>
+#include <future>
+#include <utility>
 #include <sstream>
 
 namespace folivex {
@@ -127,6 +130,42 @@ TEST_F(SpiBitmapTest, ProgressIsReportedAsStagesAndPercent) {
     bitmap.LoadFromFile(Write("p.prg", TinyPicture("PRGS", 1, 2, {1, 2, 3, 4, 5, 6})));
     // (0, 2), (1, 0), (1, 3), (2, 2)
     EXPECT_EQ(events, (std::vector<std::string>{"0:0", "1:0", "1:33", "2:100!"}));
+}
+
+// The host's callback stops a plug-in whose picture nobody wants any more: directly, and
+// for a preparation ahead that a jump dropped while it decoded, which is then forgotten,
+// not remembered as a failure.
+TEST_F(SpiBitmapTest, APictureNoLongerWantedStopsItsPlugInMidway) {
+    Load("progress");
+    const std::string path = Write("p.prg", TinyPicture("PRGS", 1, 2, {1, 2, 3, 4, 5, 6}));
+    bitmap.ShouldStop = [] { return true; };
+    EXPECT_THROW(bitmap.LoadFromFile(path), EDecodeStopped);
+    bitmap.ShouldStop = nullptr;
+    EXPECT_NO_THROW(bitmap.LoadFromFile(path));
+
+    std::promise<void> entered, jumped;
+    std::shared_future<void> go = jumped.get_future().share();
+    PagePicturesOptions options;
+    options.workers = 1;
+    bool first = true; // the plug-in worker alone calls it
+    options.beforeDecode = [&](const std::string&) {
+        if (!std::exchange(first, false))
+            return;
+        entered.set_value();
+        go.wait();
+    };
+    PagePictures pictures(options);
+    const SlotRequest slot{path, {20, 40, false}};
+    pictures.Prefetch({slot});
+    entered.get_future().wait(); // the plug-in worker has it
+    pictures.CancelPrefetch();   // a jump elsewhere
+    jumped.set_value();
+    pictures.WaitIdle();
+    EXPECT_EQ(pictures.Stats().stopped, 1);
+    // Asked for after all, it is decoded anew rather than reported as failed.
+    const std::vector<SlotPicture> shown = pictures.Fetch({slot});
+    EXPECT_EQ(shown[0].fullHeight, 2);
+    EXPECT_EQ(pictures.Stats().decodes, 2);
 }
 
 TEST_F(SpiBitmapTest, NativeReaderGoesFirstOnlyForBmpOrNoExtension) {

@@ -107,11 +107,13 @@ static void put32(unsigned char* p, uint32_t v) {
 
 enum { FAULT_NONE = -1, FAULT_SHORT_PIXELS = 0, FAULT_LONG_HEADER = 1, FAULT_SHORT_HEADER = 2 };
 
-static void report(SusieProgressCallback progress, int32_t n, int32_t d, intptr_t lData) {
+/* Nonzero when the host asked to stop. */
+static int report(SusieProgressCallback progress, int32_t n, int32_t d, intptr_t lData) {
 #ifdef PROGRESS
-    progress(n, d, lData);
+    return progress(n, d, lData) != 0;
 #else
     (void)progress, (void)n, (void)d, (void)lData;
+    return 0;
 #endif
 }
 
@@ -142,7 +144,14 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo
     hdr[14] = (unsigned char)bits;
     for (i = 0; i < colors && fault == FAULT_NONE; ++i)
         put32(hdr + 40 + 4 * i, (uint32_t)i * 0x010101u);
-    report(progress, 0, h, lData);
+    if (report(progress, 0, h, lData)) { /* stopped: nothing handed back */
+        LocalUnlock(*pHBInfo);
+        LocalUnlock(*pHBm);
+        LocalFree(*pHBInfo);
+        LocalFree(*pHBm);
+        *pHBInfo = *pHBm = NULL;
+        return 1;
+    }
     report(progress, 1, 0, lData); /* a total of zero must not upset the host */
     report(progress, 1, 3, lData);
     for (y = 0; y < h; ++y) {
