@@ -1,6 +1,8 @@
 /* ifgif.spi: a Susie import plug-in for GIF pictures through giflib. It answers the
  * first frame on the logical screen as an 8-bit bitmap with the frame's colour table;
- * the transparent colour, and the screen outside the frame, show white. */
+ * the transparent colour, and the screen outside the frame, show white (or, when the
+ * table has no entry to spare, the screen's background colour as near as the table
+ * has it). */
 #include "spicommon.h"
 
 #include <gif_lib.h>
@@ -116,6 +118,32 @@ int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SusiePictur
     return SPI_OK;
 }
 
+/* The screen's background colour, which indexes the global colour table whatever table
+ * the frame brings; white when there is no global table or the index lies outside it. */
+static GifColorType background_colour(const GifFileType* gif) {
+    const GifColorType white = {255, 255, 255};
+    const ColorMapObject* global = gif->SColorMap;
+    if (!global || !global->Colors || gif->SBackGroundColor < 0 ||
+        gif->SBackGroundColor >= global->ColorCount)
+        return white;
+    return global->Colors[gif->SBackGroundColor];
+}
+
+/* The bitmap's colour table entry nearest to a colour. */
+static unsigned nearest_entry(const SpiDib* dib, GifColorType colour) {
+    unsigned best = 0;
+    long best_distance = -1;
+    for (unsigned i = 0; i < 256; ++i) {
+        const unsigned char* entry = dib->header + 40 + 4 * i; /* blue, green, red, 0 */
+        const long db = (long)entry[0] - colour.Blue, dg = (long)entry[1] - colour.Green,
+                   dr = (long)entry[2] - colour.Red;
+        const long distance = dr * dr + dg * dg + db * db;
+        if (best_distance < 0 || distance < best_distance)
+            best = i, best_distance = distance;
+    }
+    return best;
+}
+
 /* The frame's colour table into the bitmap; returns the index that fills what the frame
  * leaves uncovered. */
 static unsigned set_palette(const Gif* g, SpiDib* dib) {
@@ -130,10 +158,10 @@ static unsigned set_palette(const Gif* g, SpiDib* dib) {
         for (count = 0; count < 256; ++count)
             spi_dib_set_color(dib, (unsigned)count, (uint8_t)count, (uint8_t)count, (uint8_t)count);
     }
-    /* A full table without a transparent colour has no entry to spare: the screen then
-     * shows the file's own background colour. */
+    /* A full table without a transparent colour has no entry to spare for white: the
+     * screen then shows the nearest the table has to the screen's background colour. */
     if (g->transparent < 0 && count == 256)
-        return (unsigned)g->gif->SBackGroundColor & 0xFF;
+        return nearest_entry(dib, background_colour(g->gif));
     const unsigned white = g->transparent >= 0 ? (unsigned)g->transparent : (unsigned)count;
     spi_dib_set_color(dib, white, 255, 255, 255);
     return white;

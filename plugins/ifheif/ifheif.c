@@ -5,6 +5,7 @@
 #include "spicommon.h"
 
 #include <libheif/heif.h>
+#include <pthread.h>
 #include <string.h>
 
 static const char* const kInfo[] = {
@@ -44,6 +45,7 @@ typedef struct {
     struct heif_context* context;
     struct heif_image_handle* handle;
     uint32_t width, height; /* upright */
+    uint32_t coded_side;    /* the longer side before rotation and cropping */
 } Heif;
 
 static void close_heif(Heif* h) {
@@ -54,38 +56,198 @@ static void close_heif(Heif* h) {
     memset(h, 0, sizeof *h);
 }
 
-static int max_side(void) {
-    int side = 1;
-    while ((uint64_t)(side + 1) * (uint64_t)(side + 1) <= spi_max_pixels && side < 32768)
-        ++side;
-    return side;
+/* libheif's own cap on either side of any image it reads, kept: an HEVC or AV1 picture
+ * of this size is a grid of coded tiles anyway. */
+enum { kLibheifSideLimit = 32768 };
+
+static void start_libheif(void) {
+    heif_init(NULL); /* never undone: the plug-in stays loaded (-z nodelete) */
+}
+
+/* ---- the canvas a grid or overlay claims ----
+ * libheif 1.15 makes a derived image's canvas at the size its item data claims, checked
+ * only per side against its limit, whatever the declared (ispe) size says: a few hundred
+ * bytes can ask for gigabytes. The data is found here, bounded by the input, so that the
+ * canvas's area is checked before libheif allocates it. */
+
+typedef struct {
+    const uint8_t* p;
+    size_t n;
+} Span;
+
+static uint64_t big_endian(const uint8_t* p, int bytes) {
+    uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+/* Takes bytes from the front of a span; 0 when it holds fewer. */
+static int take(Span* s, size_t bytes, uint64_t* value) {
+    if (bytes > s->n || bytes > 8)
+        return 0;
+    *value = big_endian(s->p, (int)bytes);
+    s->p += bytes;
+    s->n -= bytes;
+    return 1;
+}
+
+/* The contents of the first box of that type among the boxes of a span (after the
+ * version and flags of a full box when full is set). */
+static int find_box(Span s, const char* type, int full, Span* out) {
+    while (s.n >= 8) {
+        uint64_t size = big_endian(s.p, 4), header = 8;
+        if (size == 1 && s.n >= 16)
+            size = big_endian(s.p + 8, 8), header = 16;
+        else if (size == 0)
+            size = s.n;
+        if (size < header + (full ? 4 : 0) || size > s.n)
+            return 0;
+        if (memcmp(s.p + 4, type, 4) == 0) {
+            out->p = s.p + header + (full ? 4 : 0);
+            out->n = (size_t)size - (size_t)header - (full ? 4 : 0);
+            return 1;
+        }
+        s.p += size;
+        s.n -= (size_t)size;
+    }
+    return 0;
+}
+
+/* The first bytes of an item's data: its first extent in the file or the item data box. */
+static int item_data(Span file, Span meta, uint32_t id, Span* out) {
+    Span iloc, idat = {NULL, 0};
+    uint64_t sizes, more, count;
+    if (!find_box(meta, "iloc", 0, &iloc) || iloc.n < 4)
+        return 0;
+    const int version = iloc.p[0];
+    iloc.p += 4, iloc.n -= 4;
+    if (!take(&iloc, 1, &sizes) || !take(&iloc, 1, &more) ||
+        !take(&iloc, version < 2 ? 2 : 4, &count))
+        return 0;
+    const size_t offset_size = (size_t)(sizes >> 4), length_size = (size_t)(sizes & 15);
+    const size_t base_size = (size_t)(more >> 4), index_size = version ? (size_t)(more & 15) : 0;
+    for (; count > 0; --count) {
+        uint64_t item, method = 0, reference, base, extents, index, offset, length;
+        if (!take(&iloc, version < 2 ? 2 : 4, &item) || (version && !take(&iloc, 2, &method)) ||
+            !take(&iloc, 2, &reference) || !take(&iloc, base_size, &base) ||
+            !take(&iloc, 2, &extents) || extents == 0)
+            return 0;
+        for (uint64_t e = 0; e < extents; ++e) {
+            if (!take(&iloc, index_size, &index) || !take(&iloc, offset_size, &offset) ||
+                !take(&iloc, length_size, &length))
+                return 0;
+            if (item != id || e > 0)
+                continue;
+            const Span* from = (method & 15) == 1 && find_box(meta, "idat", 0, &idat) ? &idat
+                               : (method & 15) == 0                                   ? &file
+                                                                                      : NULL;
+            if (!from || base > from->n || offset > from->n - base)
+                return 0;
+            out->p = from->p + base + offset;
+            out->n = from->n - (size_t)(base + offset);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+/* The canvas size in a grid's or an overlay's data. */
+static int canvas_size(const char type[4], Span data, uint64_t* width, uint64_t* height) {
+    uint64_t version, flags, skipped;
+    if (!take(&data, 1, &version) || !take(&data, 1, &flags))
+        return 0;
+    const size_t field = flags & 1 ? 4 : 2;
+    if (memcmp(type, "grid", 4) == 0 && !take(&data, 2, &skipped)) /* rows, columns */
+        return 0;
+    if (memcmp(type, "iovl", 4) == 0 && !take(&data, 8, &skipped)) /* fill colour */
+        return 0;
+    return take(&data, field, width) && take(&data, field, height);
+}
+
+/* One entry of the item information box: 0 when it is a grid or an overlay whose canvas
+ * is not an allowed size or cannot be found; the longest side allowed grows to its
+ * canvas's. */
+static int derived_item_allowed(Heif* h, Span file, Span meta, Span entry) {
+    const int version = entry.p[-4];
+    uint64_t id, protection, width, height;
+    Span data;
+    if (version < 2) /* not an image item */
+        return 1;
+    if (!take(&entry, version == 2 ? 2 : 4, &id) || !take(&entry, 2, &protection) || entry.n < 4)
+        return 0;
+    const char* type = (const char*)entry.p;
+    if (memcmp(type, "grid", 4) != 0 && memcmp(type, "iovl", 4) != 0)
+        return 1;
+    if (!item_data(file, meta, (uint32_t)id, &data) || !canvas_size(type, data, &width, &height) ||
+        !spi_size_allowed(width, height))
+        return 0;
+    if (width > h->coded_side)
+        h->coded_side = (uint32_t)width;
+    if (height > h->coded_side)
+        h->coded_side = (uint32_t)height;
+    return 1;
+}
+
+/* Every grid and overlay of the file (the primary image, its alpha, whatever libheif may
+ * decode) checked before libheif makes its canvas. */
+static int derived_canvases_allowed(Heif* h, const char* buf, size_t n) {
+    const Span file = {(const uint8_t*)buf, n};
+    Span meta, iinf, entry;
+    uint64_t count;
+    if (!find_box(file, "meta", 1, &meta) || !find_box(meta, "iinf", 1, &iinf) ||
+        !take(&iinf, iinf.p[-4] == 0 ? 2 : 4, &count))
+        return 0;
+    for (; count > 0 && find_box(iinf, "infe", 1, &entry); --count) {
+        const uint8_t* end = entry.p + entry.n;
+        if (!derived_item_allowed(h, file, meta, entry))
+            return 0;
+        iinf.n -= (size_t)(end - iinf.p);
+        iinf.p = end;
+    }
+    return 1;
+}
+
+/* The primary image's shown size and its longer coded side; 0 when either size is not
+ * allowed. */
+static int take_sizes(Heif* h) {
+    const int width = heif_image_handle_get_width(h->handle);
+    const int height = heif_image_handle_get_height(h->handle);
+    const int coded_width = heif_image_handle_get_ispe_width(h->handle);
+    const int coded_height = heif_image_handle_get_ispe_height(h->handle);
+    if (width <= 0 || height <= 0 || !spi_size_allowed((uint64_t)width, (uint64_t)height))
+        return 0;
+    if (coded_width > 0 && coded_height > 0 &&
+        !spi_size_allowed((uint64_t)coded_width, (uint64_t)coded_height))
+        return 0;
+    h->width = (uint32_t)width;
+    h->height = (uint32_t)height;
+    const int longer = width > height ? width : height;
+    const int coded_longer = coded_width > coded_height ? coded_width : coded_height;
+    h->coded_side = (uint32_t)(coded_longer > longer ? coded_longer : longer);
+    return 1;
 }
 
 static int32_t open_heif(Heif* h, const char* buf, intptr_t len) {
+    static pthread_once_t started = PTHREAD_ONCE_INIT;
     const size_t n = spi_length(len);
     memset(h, 0, sizeof *h);
     if (!buf || !is_heif((const unsigned char*)buf, n))
         return SPI_UNKNOWN_FORMAT;
+    pthread_once(&started, start_libheif);
     if (!(h->context = heif_context_alloc()))
         return SPI_NO_MEMORY;
-    /* libheif's own cap is 32768 x 32768, and a grid may claim that much whatever its
-     * tiles' sizes say, so that a few hundred bytes ask for gigabytes before any check of
-     * ours: both sides are held to the side of a square of the allowed pixel count. */
-    heif_context_set_maximum_image_size_limit(h->context, max_side());
+    heif_context_set_maximum_image_size_limit(h->context, kLibheifSideLimit);
     if (heif_context_read_from_memory_without_copy(h->context, buf, n, NULL).code !=
             heif_error_Ok ||
         heif_context_get_primary_image_handle(h->context, &h->handle).code != heif_error_Ok) {
         close_heif(h);
         return SPI_BROKEN_DATA;
     }
-    const int width = heif_image_handle_get_width(h->handle);
-    const int height = heif_image_handle_get_height(h->handle);
-    if (width <= 0 || height <= 0 || !spi_size_allowed((uint64_t)width, (uint64_t)height)) {
+    if (!take_sizes(h) || !derived_canvases_allowed(h, buf, n)) {
         close_heif(h);
         return SPI_BROKEN_DATA;
     }
-    h->width = (uint32_t)width;
-    h->height = (uint32_t)height;
     return SPI_OK;
 }
 
@@ -107,6 +269,10 @@ static struct heif_image* decode(const Heif* h) {
     struct heif_image* image = NULL;
     if (!options)
         return NULL;
+    /* Every size the picture claims (declared, and a grid's or overlay's canvas) has been
+     * checked against the limit; libheif, whose limit is per side, is held to the longest
+     * of them. */
+    heif_context_set_maximum_image_size_limit(h->context, (int)h->coded_side + 1);
     options->convert_hdr_to_8bit = 1;
     options->strict_decoding = 1; /* a damaged file is an error, not a partial picture */
     if (heif_decode_image(h->handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGBA,

@@ -2,18 +2,13 @@
 // compared with Pillow's decode of the same file laid onto white (reference.bin, made by
 // make_reference.py): each colour type and depth, interlaced or not, with tRNS and
 // alpha, and the damaged files, which must be refused as Pillow refuses them.
-#include "LoadingTestUtil.h"
-#include "loading/SPIs.h"
+#include "PlugInDecode.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,11 +19,6 @@ using test::Bytes;
 
 const std::string kSuite = FOLIVEX_SOURCE_DIR "/tests/loading/data/pngsuite/";
 
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 struct Reference {
     std::string name;
     bool refused = false;
@@ -37,7 +27,7 @@ struct Reference {
 };
 
 std::vector<Reference> ReadReferences() {
-    const Bytes packed = ReadFile(kSuite + "reference.bin");
+    const Bytes packed = test::ReadBytes(kSuite + "reference.bin");
     const QByteArray blob =
         qUncompress(reinterpret_cast<const uchar*>(packed.data()), qsizetype(packed.size()));
     std::vector<Reference> out;
@@ -58,41 +48,6 @@ std::vector<Reference> ReadReferences() {
         out.push_back(std::move(r));
     }
     return out;
-}
-
-// What the plug-in made of a file: its 24-bit bitmap turned into rows from the top.
-struct Decoded {
-    int result = -1;
-    int width = 0, height = 0, bits = 0;
-    Bytes rgb;
-};
-
-Decoded DecodeWith(TInSPI& spi, const Bytes& file) {
-    // A block of exactly the file's length, so that a read past the end is caught by the
-    // sanitizer build.
-    const auto exact = std::make_unique<char[]>(std::max<std::size_t>(file.size(), 1));
-    std::copy(file.begin(), file.end(), exact.get());
-    HLOCAL info = nullptr, bits = nullptr;
-    Decoded d;
-    d.result = spi.GetPicture(exact.get(), intptr_t(file.size()), 1, &info, &bits, nullptr, 0);
-    if (d.result != 0)
-        return d;
-    const auto* header = static_cast<const std::uint8_t*>(LocalLock(info));
-    const auto* pixels = static_cast<const std::uint8_t*>(LocalLock(bits));
-    std::memcpy(&d.width, header + 4, 4);
-    std::memcpy(&d.height, header + 8, 4);
-    d.bits = header[14];
-    const std::size_t stride = (std::size_t(d.width) * 3 + 3) / 4 * 4;
-    for (int y = 0; d.bits == 24 && y < d.height; ++y) {
-        const std::uint8_t* row = pixels + std::size_t(d.height - 1 - y) * stride;
-        for (int x = 0; x < d.width; ++x)
-            test::Append(d.rgb, {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
-    }
-    LocalUnlock(info);
-    LocalUnlock(bits);
-    LocalFree(info);
-    LocalFree(bits);
-    return d;
 }
 
 int LargestDifference(const Bytes& a, const Bytes& b) {
@@ -125,7 +80,7 @@ bool RefusedThoughPillowShowsIt(const std::string& name) {
 // 1 when the plug-in answered as the reference says, 0 when it failed (and said why).
 int Compare(TInSPI& spi, const Reference& r) {
     SCOPED_TRACE(r.name);
-    const Decoded d = DecodeWith(spi, ReadFile(kSuite + r.name));
+    const test::Decoded d = test::DecodeWith(spi, test::ReadBytes(kSuite + r.name));
     if (r.name == kShownThoughPillowRefusesIt) {
         EXPECT_EQ(d.rgb, (Bytes{128, 0, 128}));
         return d.rgb == Bytes{128, 0, 128};
@@ -146,13 +101,13 @@ int Compare(TInSPI& spi, const Reference& r) {
 }
 
 TEST(PngSuite, EveryFileDecodesAsTheReferenceOrIsRefused) {
-    TInSPI spi(FOLIVEX_BIN_DIR "/ifpng.spi");
+    const auto spi = test::BundledPlugIn("ifpng");
     const std::vector<Reference> references = ReadReferences();
     int refused = 0, matched = 0;
     for (const Reference& r : references) {
         const bool refuse = (r.refused && r.name != kShownThoughPillowRefusesIt) ||
                             RefusedThoughPillowShowsIt(r.name);
-        (refuse ? refused : matched) += Compare(spi, r);
+        (refuse ? refused : matched) += Compare(*spi, r);
     }
     // All 147 files answered: 125 pictures, 22 refusals.
     EXPECT_EQ(references.size(), 147u);

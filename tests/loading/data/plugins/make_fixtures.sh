@@ -58,9 +58,15 @@ marked((6, 4)).save("orient8.webp", lossless=True, exif=exif.tobytes())
 frames = [solid("RGB", (6, 6), c) for c in (blue, red)]
 frames[0].save("animated.webp", save_all=True, append_images=frames[1:], lossless=True,
                duration=100)
+frames = [solid("RGB", (6, 6), c) for c in (red, blue)]
+frames[0].save("animated.png", save_all=True, append_images=frames[1:], duration=100)
+# A panorama wider than the square of the pixel limit's side (16384), flat so that it
+# encodes to about 1.5 KB as AVIF.
+solid("RGB", (24000, 4000), green).save(tmp + "/panorama.png")
 PY
 heif-enc -q 90 -o green.heic "$tmp/green64.png" >/dev/null
 heif-enc -q 90 -A -o green.avif "$tmp/green64.png" >/dev/null
 heif-enc -L -o clear.heic "$tmp/clear64.png" >/dev/null
+heif-enc -q 10 -A -o panorama.avif "$tmp/panorama.png" >/dev/null
 cjxl -q 100 "$tmp/blue9.png" blue.jxl >/dev/null 2>&1
 cjxl -q 100 rgba_half.png rgba_half.jxl >/dev/null 2>&1
