@@ -6,9 +6,20 @@
 
 struct RawInput final : LibRaw_buffer_datastream {
     RawInput(const void* buf, size_t size)
-        : LibRaw_buffer_datastream(const_cast<void*>(buf), size) {} // only ever read
+        : LibRaw_buffer_datastream(const_cast<void*>(buf), size), // only ever read
+          budget(std::uint64_t(size) * 64 + (std::uint64_t(1) << 20)) {}
+
+    // Some of LibRaw's parsers loop as often as a header says, reading on at the end or
+    // seeking to and fro (billions of times for a PhaseOne header of 4 bytes' claim). No
+    // raw needs more reads than dozens per byte it holds; past that the stream throws
+    // LibRaw's own error, which every LibRaw call catches and returns.
+    void Spend() {
+        if (++calls > budget)
+            throw LIBRAW_EXCEPTION_IO_CORRUPT;
+    }
 
     int read(void* out, size_t size, size_t count) override {
+        Spend();
         const INT64 before = tell();
         const int result = LibRaw_buffer_datastream::read(out, size, count);
         const INT64 got = tell() - before;
@@ -20,6 +31,7 @@ struct RawInput final : LibRaw_buffer_datastream {
         return result;
     }
     int get_char() override {
+        Spend();
         const int c = LibRaw_buffer_datastream::get_char();
         if (c < 0)
             ++emptyReads;
@@ -28,6 +40,7 @@ struct RawInput final : LibRaw_buffer_datastream {
         return c;
     }
     int seek(INT64 offset, int whence) override {
+        Spend();
         const INT64 base = whence == SEEK_CUR ? tell() : whence == SEEK_END ? size() : 0;
         if (offset > 0 && offset > size() - base) {
             emptyReads += kPastTheEnd; // the data sought is missing: cut short for sure
@@ -44,6 +57,8 @@ struct RawInput final : LibRaw_buffer_datastream {
     static constexpr unsigned long kMostEmptyReads = 8;
     // Weighs more than the empty reads a block reader makes at the end of a whole file.
     static constexpr unsigned long kPastTheEnd = 1000;
+    const std::uint64_t budget;
+    std::uint64_t calls = 0;
     unsigned long emptyReads = 0;
     std::uint64_t bytesRead = 0;
     bool handedToJpeg = false;

@@ -442,6 +442,10 @@ TEST_F(RawPlugIn, ClaimsRawsByTheirMarksOrTheirNameButLeavesOrdinaryTiffs) {
         Exact exact(c.head);
         EXPECT_EQ(raw->IsSupported(c.name, exact.head.data()) != 0, c.claimed);
     }
+    // One pattern an entry: the host takes each entry's extension for the name check.
+    EXPECT_EQ(raw->Filters().size(), 19u);
+    for (const std::string& pattern : raw->Filters())
+        EXPECT_TRUE(pattern.size() == 5 && pattern.rfind("*.", 0) == 0) << pattern;
     // GetPicture is given no name: an ordinary TIFF is no raw to LibRaw either.
     std::ifstream in(FOLIVEX_SOURCE_DIR "/tests/loading/data/plugins/rgb.tif", std::ios::binary);
     const Bytes rgb((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
