@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/TextCodec.h"
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -41,9 +42,12 @@ std::string WithoutTrailingSlash(std::string folder) {
 
 } // namespace
 
+QString albumtext::Text(const char* text) {
+    return QCoreApplication::translate("AlbumFile", text);
+}
+
 QString AlbumCaption(const AlbumState& state) {
-    return (state.albumViewingMode ? albumtext::kAlbumModeCaption : albumtext::kPlainCaption) +
-           Q(state.albumTitle);
+    return WindowCaption(state.albumViewingMode, state.albumTitle);
 }
 
 void EnterAlbumViewingMode(AlbumState& state, const AlbumWindow& window) {
@@ -98,10 +102,11 @@ AlbumReadOutcome AlbumFileCommands::LoadAlbumFile(const std::string& path) {
     const auto lines = SplitAlbumLines(ReadAlbumFileBytes(path));
     if (ApplyAlbumLines(lines, path, state_, pictures_, texture_) ==
         AlbumReadOutcome::FolderLineEmpty) {
-        AppDialogs().Warning(albumtext::kInvalidAlbum);
+        AppDialogs().Warning(albumtext::Text(albumtext::kInvalidAlbum));
         return AlbumReadOutcome::FolderLineEmpty;
     }
-    Call(window_.setStatusText, QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:") + Q(state_.pictureFolder));
+    Call(window_.setStatusText,
+         QCoreApplication::translate("Status", "ｶﾚﾝﾄﾌｫﾙﾀﾞ:%1").arg(Q(state_.pictureFolder)));
     Call(window_.reloadThumbnailCache, state_.pictureFolder);
     EnterAlbumViewingMode(state_, window_);
     return AlbumReadOutcome::Loaded;
@@ -144,13 +149,13 @@ void AlbumFileCommands::msiMkAJVClick() {
     const std::string name =
         exchange_.saveNameText.isEmpty() ? proposal : exchange_.saveNameText.toStdString();
     if (!IsUsableAlbumName(name)) {
-        AppDialogs().Warning(albumtext::kBadAlbumName.arg(Q(name)));
+        AppDialogs().Warning(albumtext::Text(albumtext::kBadAlbumName).arg(Q(name)));
         return;
     }
     const std::string folder = places_.AlbumFolder();
     const std::string fileName = name + ".ajv";
     const std::string albumPath = folder + fileName;
-    if (FileExists(albumPath) && !AppDialogs().Confirm(albumtext::kAlbumExists))
+    if (FileExists(albumPath) && !AppDialogs().Confirm(albumtext::Text(albumtext::kAlbumExists)))
         return;
     WriteFileReplacing(albumPath, EncodeFileText(text));
 
@@ -163,16 +168,16 @@ void AlbumFileCommands::msiMkAJVClick() {
     if (launcher == LauncherResult::Failed)
         AppDialogs().Warning(Q(FormatMessage(msg::kCannotCreate, launcherPath)));
     if (launcher != LauncherResult::Written) {
-        AppDialogs().ConfirmOk(Q(folder) + QStringLiteral("に\r\n") + Q(fileName) +
-                               QStringLiteral("といアルバムファイルを保存しました。"));
+        AppDialogs().ConfirmOk(QCoreApplication::translate(
+                                   "AlbumFile", "%1に\r\n%2といアルバムファイルを保存しました。")
+                                   .arg(Q(folder), Q(fileName)));
         return;
     }
-    AppDialogs().ConfirmOk(Q(folder) + QStringLiteral("フォルダに\r\n") + Q(fileName) +
-                           QStringLiteral("アルバムファイルを保存しました。\r\n") +
-                           QStringLiteral("また") + Q(FolderOfPath(launcherPath)) +
-                           QStringLiteral("フォルダに\r\n") +
-                           Q(launcherPath.substr(FolderOfPath(launcherPath).size())) +
-                           QStringLiteral("ショートカットを保存しました。"));
+    AppDialogs().ConfirmOk(QCoreApplication::translate(
+                               "AlbumFile", "%1フォルダに\r\n%2アルバムファイルを保存しました。\r\n"
+                                            "また%3フォルダに\r\n%4ショートカットを保存しました。")
+                               .arg(Q(folder), Q(fileName), Q(FolderOfPath(launcherPath)),
+                                    Q(launcherPath.substr(FolderOfPath(launcherPath).size()))));
 }
 
 // Choice 2 takes the folder picked in the dialog, or the one it still shows from an
@@ -200,7 +205,8 @@ AlbumFileCommands::LauncherResult AlbumFileCommands::MakeLauncher(const std::str
     if (baseName.empty())
         baseName = albumName;
     launcherPath = settings_.shortcutFolder + baseName + ".desktop";
-    if (FileExists(launcherPath) && !AppDialogs().Confirm(albumtext::kLauncherExists))
+    if (FileExists(launcherPath) &&
+        !AppDialogs().Confirm(albumtext::Text(albumtext::kLauncherExists)))
         return LauncherResult::Declined;
     const std::string title = state_.albumTitle.empty() ? albumName : state_.albumTitle;
     const bool written =
@@ -211,15 +217,16 @@ AlbumFileCommands::LauncherResult AlbumFileCommands::MakeLauncher(const std::str
 
 void AlbumFileCommands::spbViewFolderClick() {
     if (settings_.shortcutFolder.empty()) {
-        AppDialogs().Warning(albumtext::kNoShortcutFolder);
+        AppDialogs().Warning(albumtext::Text(albumtext::kNoShortcutFolder));
         return;
     }
     openUrl_(QUrl::fromLocalFile(Q(settings_.shortcutFolder)));
 }
 
 void AlbumFileCommands::spbWriteTitleClick() {
-    if (auto title = AppDialogs().InputBox(albumtext::kTitleCaption, albumtext::kTitlePrompt,
-                                           Q(state_.albumTitle)))
+    if (auto title =
+            AppDialogs().InputBox(albumtext::Text(albumtext::kTitleCaption),
+                                  albumtext::Text(albumtext::kTitlePrompt), Q(state_.albumTitle)))
         state_.albumTitle = title->toStdString();
     Call(window_.setCaption, AlbumCaption(state_));
     if (state_.page.IsFrontCover())

@@ -11,6 +11,7 @@
 #include "view/AlbumState.h"
 #include "view/PictureList.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QUrl>
 
@@ -24,26 +25,31 @@ class QWidget;
 namespace folivex {
 
 namespace albumtext {
-inline const QString kAlbumModeCaption = QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ");
-inline const QString kPlainCaption = QStringLiteral("Folivex - ");
-inline const QString kInvalidAlbum = QStringLiteral("画像情報ファイルが不正です。");
+// The file dialogs' filters; their names are translated where shown (ShownFilter).
 inline const QString kAlbumFilter = QStringLiteral("設定ﾌｧｲﾙ(*.ajv)|*.ajv");
 // The album-open dialog's filter once archives can be opened as albums too.
 inline const QString kAlbumOrArchiveFilter = QStringLiteral(
     "設定ﾌｧｲﾙ(*.ajv)|*.ajv|"
     "書庫(*.zip;*.cbz;*.rar;*.cbr;*.7z;*.cb7;*.tar;*.cbt;*.tgz;*.tar.gz;*.tar.bz2;*.tar.xz)|"
     "*.zip;*.cbz;*.rar;*.cbr;*.7z;*.cb7;*.tar;*.cbt;*.tgz;*.tar.gz;*.tar.bz2;*.tar.xz");
-inline const QString kAlbumExists =
-    QStringLiteral("同じ名前のアルバムファイルがあります。\r\n上書きしますか？");
-inline const QString kLauncherExists =
-    QStringLiteral("同じ名前のショートカットがあります。\r\n上書きしますか？");
-inline const QString kNoShortcutFolder =
-    QStringLiteral("ショートカットの作成先が設定されていません。\r\n"
-                   "メニューの[その他|環境設定]のフォルダタブで\r\n"
-                   "ショートカットの作成先を指定してください。");
-inline const QString kBadAlbumName = QStringLiteral("アルバムファイル名「%1」は使えません。");
-inline const QString kTitleCaption = QStringLiteral("タイトルの変更");
-inline const QString kTitlePrompt = QStringLiteral("タイトルを入力してください");
+// The commands' messages, translated where shown (Text).
+inline constexpr const char* kInvalidAlbum =
+    QT_TRANSLATE_NOOP("AlbumFile", "画像情報ファイルが不正です。");
+inline constexpr const char* kAlbumExists =
+    QT_TRANSLATE_NOOP("AlbumFile", "同じ名前のアルバムファイルがあります。\r\n上書きしますか？");
+inline constexpr const char* kLauncherExists =
+    QT_TRANSLATE_NOOP("AlbumFile", "同じ名前のショートカットがあります。\r\n上書きしますか？");
+inline constexpr const char* kNoShortcutFolder =
+    QT_TRANSLATE_NOOP("AlbumFile", "ショートカットの作成先が設定されていません。\r\n"
+                                   "メニューの[その他|環境設定]のフォルダタブで\r\n"
+                                   "ショートカットの作成先を指定してください。");
+inline constexpr const char* kBadAlbumName =
+    QT_TRANSLATE_NOOP("AlbumFile", "アルバムファイル名「%1」は使えません。");
+inline constexpr const char* kTitleCaption = QT_TRANSLATE_NOOP("AlbumFile", "タイトルの変更");
+inline constexpr const char* kTitlePrompt =
+    QT_TRANSLATE_NOOP("AlbumFile", "タイトルを入力してください");
+// One of the texts above as the interface shows it.
+QString Text(const char* text);
 inline constexpr int kFolderTreeWidth = 180;
 } // namespace albumtext
 

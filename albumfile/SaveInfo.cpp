@@ -39,7 +39,7 @@ TdlgSaveInfo::TdlgSaveInfo(SaveExchange& exchange, const std::string& shortcutFo
                            QWidget* parent)
     : QDialog(parent), exchange_(exchange), shortcutFolder_(shortcutFolder) {
     setObjectName(QStringLiteral("dlgSaveInfo"));
-    setWindowTitle(QStringLiteral("確認"));
+    setWindowTitle(tr("確認"));
     setFixedSize(482, 409);
     BuildControls();
 }
@@ -51,18 +51,18 @@ void TdlgSaveInfo::BuildControls() {
     lblExtension = new QLabel(QStringLiteral(".ajv"), this);
     lblExtension->setGeometry(434, 130, 40, 20);
     memInfo2 = ReadOnlyMemo(this, QRect(8, 160, 466, 60));
-    memInfo2->setPlainText(QStringLiteral(
-        "また、この設定情報を格納したファイルへのショートカットを任意の場所に作成するこ\n"
-        "とができます。\n"
-        "ショートカット名は表紙に表示されるタイトル名になります。"));
+    memInfo2->setPlainText(
+        tr("また、この設定情報を格納したファイルへのショートカットを任意の場所に作成するこ\n"
+           "とができます。\n"
+           "ショートカット名は表紙に表示されるタイトル名になります。"));
 
-    rdgMkShortCut = new QGroupBox(QStringLiteral("ショートカットの作成(オプション)"), this);
+    rdgMkShortCut = new QGroupBox(tr("ショートカットの作成(オプション)"), this);
     rdgMkShortCut->setGeometry(8, 226, 466, 100);
     rdgButtons = new QButtonGroup(this);
     const QString items[3] = {
-        QStringLiteral("ショートカットは作成しない"),
-        QStringLiteral("環境設定の「ショートカットの作成場所」で指定されているフォルダに作成"),
-        QStringLiteral("作成する場所を選択する")};
+        tr("ショートカットは作成しない"),
+        tr("環境設定の「ショートカットの作成場所」で指定されているフォルダに作成"),
+        tr("作成する場所を選択する")};
     for (int i = 0; i < 3; ++i) {
         rdgItems[i] = new QRadioButton(items[i], rdgMkShortCut);
         rdgItems[i]->setGeometry(12, 22 + i * 24, 446, 22);
@@ -71,12 +71,12 @@ void TdlgSaveInfo::BuildControls() {
     rdgItems[0]->setChecked(true);
     connect(rdgButtons, &QButtonGroup::idClicked, this, [this] { rdgMkShortCutClick(); });
 
-    btnMkSCutFolderSelect = new QPushButton(QStringLiteral("参照(&R).."), this);
+    btnMkSCutFolderSelect = new QPushButton(tr("参照(&R).."), this);
     btnMkSCutFolderSelect->setGeometry(8, 340, 90, 26);
     btnMkSCutFolderSelect->setEnabled(false);
     connect(btnMkSCutFolderSelect, &QPushButton::clicked, this,
             [this] { btnMkSCutFolderSelectClick(); });
-    Label2 = new QLabel(QStringLiteral("ショートカットの作成先"), this);
+    Label2 = new QLabel(tr("ショートカットの作成先"), this);
     Label2->setGeometry(106, 332, 368, 16);
     sttMkSCutFolder = new QLabel(this);
     sttMkSCutFolder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -86,7 +86,7 @@ void TdlgSaveInfo::BuildControls() {
     OKBtn->setGeometry(306, 376, 80, 26);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelBtn = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     CancelBtn->setGeometry(394, 376, 80, 26);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -117,11 +117,10 @@ void TdlgSaveInfo::CentreOnScreen() {
 // The radio group, the browse button and the folder text keep the last save's state.
 void TdlgSaveInfo::FormShow() {
     memInfo1->setPlainText(
-        QStringLiteral("現在の Folivexの設定情報(目次、コメント、その他)が\r\n\r\n『") +
-        exchange_.saveNameText + QStringLiteral("AJVs/』フォルダに\r\n") + QStringLiteral("『") +
-        exchange_.saveProposalText + QStringLiteral(".ajv』\r\n") + QStringLiteral("\r\n") +
-        QStringLiteral("というファイル名で保存されます。\r\n") +
-        QStringLiteral("ファイル名を変更したい場合には、下のテキストボックスで指定してください。"));
+        tr("現在の Folivexの設定情報(目次、コメント、その他)が\r\n\r\n『%1AJVs/』フォルダに\r\n"
+           "『%2.ajv』\r\n\r\nというファイル名で保存されます。\r\n"
+           "ファイル名を変更したい場合には、下のテキストボックスで指定してください。")
+            .arg(exchange_.saveNameText, exchange_.saveProposalText));
     edtFileName->setText(exchange_.saveProposalText);
 }
 

@@ -7,7 +7,7 @@ TFileExtList::TFileExtList(QWidget* parent) : QListWidget(parent) {
     bold.setPixelSize(15);
     bold.setBold(true);
     setFont(bold);
-    setToolTip(QStringLiteral("現在選択できる画像の種類です。"));
+    setToolTip(tr("現在選択できる画像の種類です。"));
     setUniformItemSizes(true);
 }
 

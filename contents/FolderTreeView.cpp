@@ -1,6 +1,7 @@
 #include "contents/FolderTreeView.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QScrollBar>
@@ -79,7 +80,10 @@ void TFolderTreeViewPetit::BuildRoot() {
 
 QTreeWidgetItem* TFolderTreeViewPetit::MakeItem(FolderNode* node) {
     auto* item = new QTreeWidgetItem;
-    item->setText(0, QString::fromStdString(node->text));
+    // The computer's node is the program's own name; the others are the file system's.
+    item->setText(0, node->kind == FolderNode::Kind::Computer
+                         ? QCoreApplication::translate("FolderTree", node->text.c_str())
+                         : QString::fromStdString(node->text));
     item->setIcon(0, IconFor(node->kind, false));
     item->setData(0, kNodeRole, QVariant::fromValue(quintptr(node)));
     item->setFlags(item->flags() | Qt::ItemIsEditable);

@@ -47,9 +47,9 @@ QVariant PageListModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return {};
     if (section == kFileName)
-        return QStringLiteral("ファイル名");
+        return tr("ファイル名");
     if (section == kComment)
-        return QStringLiteral("コメント");
+        return tr("コメント");
     return QString();
 }
 

@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kComputerText = "コンピュータ";
+// Shown translated by the tree view (context "FolderTree").
+constexpr std::string_view kComputerText = FOLIVEX_TRANSLATE_NOOP("FolderTree", "コンピュータ");
 
 std::string WithoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/')

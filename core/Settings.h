@@ -18,6 +18,8 @@ struct Settings {
     int susieLoc = 1;                                 // Conf/SusieLoc
     std::string imgViewer;                            // Conf/ImgViewer
     std::array<std::string, 5> shortcutFolderHistory; // Hist/SCFolderHist1..5
+    bool resumeOnOpen = false;                        // Folivex/ResumeOnOpen
+    int language = 0; // Folivex/Language: 0 from the locale, 1 Japanese, 2 English
 };
 
 // The window bounds kept around full-screen mode (section "PosSize").

@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -14,12 +15,9 @@ namespace folivex {
 
 namespace {
 
-const QString kCoverTitle = QStringLiteral("表紙にタイトル文字を表示");
-const QString kCoverPicture = QStringLiteral("表紙に画像を表示");
-const QString kCoverFolderName = QStringLiteral("表紙にフォルダ名を表示");
-constexpr std::string_view kNotExecutable = "%s は実行形式ではありません";
 // The words of the toolkit's invalid-graphic error, as the picture readers raise it.
-constexpr std::string_view kInvalidGraphic = "認識できない画像形式です";
+constexpr std::string_view kInvalidGraphic =
+    FOLIVEX_TRANSLATE_NOOP("Messages", "認識できない画像形式です");
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -59,22 +57,28 @@ TfrmOptionDlg::TfrmOptionDlg(Settings& settings, AlbumState& state, QImage& text
                              QWidget* parent)
     : QDialog(parent), settings_(settings), state_(state), mainTexture_(texture),
       readBitmap_(ReadBitmapFile), pictureFilter_([] { return kDefaultPictureFilter; }) {
-    setWindowTitle(QStringLiteral("環境設定"));
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPixelSize(12);
-    setFont(f);
-    setFixedSize(441, 321);
+    setWindowTitle(tr("環境設定"));
+    // The Japanese interface keeps the design's font and size; the English one takes the
+    // desktop's font, and room for its longer words.
+    if (EnglishInterface()) {
+        setFixedSize(560, 360);
+    } else {
+        QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+        f.setPixelSize(12);
+        setFont(f);
+        setFixedSize(441, 321);
+    }
 
     tabs = new QTabWidget(this);
-    tabs->addTab(BuildBasicPage(), QStringLiteral("基本設定"));
-    tabs->addTab(BuildFolderPage(), QStringLiteral("フォルダ設定"));
-    tabs->addTab(BuildTexturePage(), QStringLiteral("テクスチャ"));
-    tabs->addTab(BuildOtherPage(), QStringLiteral("その他"));
-    tabs->addTab(BuildPluginPage(), QStringLiteral("Susieﾌﾟﾗｸﾞｲﾝ"));
+    tabs->addTab(BuildBasicPage(), tr("基本設定"));
+    tabs->addTab(BuildFolderPage(), tr("フォルダ設定"));
+    tabs->addTab(BuildTexturePage(), tr("テクスチャ"));
+    tabs->addTab(BuildOtherPage(), tr("その他"));
+    tabs->addTab(BuildPluginPage(), tr("Susieﾌﾟﾗｸﾞｲﾝ"));
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelBtn = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     connect(OKBtn, &QPushButton::clicked, this, &TfrmOptionDlg::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -89,21 +93,19 @@ TfrmOptionDlg::TfrmOptionDlg(Settings& settings, AlbumState& state, QImage& text
 
 QWidget* TfrmOptionDlg::BuildBasicPage() {
     auto* page = new QWidget;
-    rdgSpilitMode = new RadioGroup(
-        QStringLiteral("分割モード"),
-        {QStringLiteral("2分割 (本向け)"), QStringLiteral("4分割 (アルバム向け)")}, page);
-    rdgSpilitMode->setToolTip(QStringLiteral("一頁に表示する画像枚数"));
-    rdgOpenMode = new RadioGroup(QStringLiteral("開く方向"),
-                                 {QStringLiteral("左開き"), QStringLiteral("右開き")}, page);
-    rdgOpenMode->setToolTip(QStringLiteral("ﾍﾟｰｼﾞを開く方向"));
-    rdgCoverConf = new RadioGroup(QStringLiteral("表紙の設定"), {}, page);
+    rdgSpilitMode =
+        new RadioGroup(tr("分割モード"), {tr("2分割 (本向け)"), tr("4分割 (アルバム向け)")}, page);
+    rdgSpilitMode->setToolTip(tr("一頁に表示する画像枚数"));
+    rdgOpenMode = new RadioGroup(tr("開く方向"), {tr("左開き"), tr("右開き")}, page);
+    rdgOpenMode->setToolTip(tr("ﾍﾟｰｼﾞを開く方向"));
+    rdgCoverConf = new RadioGroup(tr("表紙の設定"), {}, page);
     FillCoverItems();
     connect(rdgCoverConf, &RadioGroup::ItemIndexChanged, this, &TfrmOptionDlg::rdgCoverConfClick);
 
     edtTitlePic = new QLineEdit(page);
     edtTitlePic->setReadOnly(true);
     edtTitlePic->setEnabled(false);
-    btnRef = new QPushButton(QStringLiteral("参照(&R)"), page);
+    btnRef = new QPushButton(tr("参照(&R)"), page);
     btnRef->setEnabled(false);
     connect(btnRef, &QPushButton::clicked, this, &TfrmOptionDlg::btnRefClick);
 
@@ -129,12 +131,12 @@ QWidget* TfrmOptionDlg::BuildFolderPage() {
     cbxBookStand->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Only a chosen entry moves the history; typed text waits for "OK".
     connect(cbxBookStand, &QComboBox::activated, this, &TfrmOptionDlg::cbxBookStandChange);
-    btnBStandSelect = new QPushButton(QStringLiteral("参照(&R).."), page);
+    btnBStandSelect = new QPushButton(tr("参照(&R).."), page);
     connect(btnBStandSelect, &QPushButton::clicked, this, &TfrmOptionDlg::btnBStandSelectClick);
 
     edtImgViewer = new QLineEdit(page);
     edtImgViewer->setReadOnly(true);
-    btnImgViewerSelect = new QPushButton(QStringLiteral("参照(&R).."), page);
+    btnImgViewerSelect = new QPushButton(tr("参照(&R).."), page);
     connect(btnImgViewerSelect, &QPushButton::clicked, this,
             &TfrmOptionDlg::btnImgViewerSelectClick);
 
@@ -145,10 +147,9 @@ QWidget* TfrmOptionDlg::BuildFolderPage() {
     viewer->addWidget(edtImgViewer);
     viewer->addWidget(btnImgViewerSelect);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(
-        new QLabel(QStringLiteral("ショートカット(アルバムファイルフォルダ)の作成場所")));
+    layout->addWidget(new QLabel(tr("ショートカット(アルバムファイルフォルダ)の作成場所")));
     layout->addLayout(stand);
-    layout->addWidget(new QLabel(QStringLiteral("外部ビューワ")));
+    layout->addWidget(new QLabel(tr("外部ビューワ")));
     layout->addLayout(viewer);
     layout->addStretch();
     return page;
@@ -160,14 +161,14 @@ QWidget* TfrmOptionDlg::BuildTexturePage() {
     imgBaseTexture->setFixedSize(70, 70);
     imgBaseTexture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     imgBaseTexture->setScaledContents(true);
-    imgBaseTexture->setToolTip(QStringLiteral("ダブルクリックで背景画像の読込"));
+    imgBaseTexture->setToolTip(tr("ダブルクリックで背景画像の読込"));
     connect(imgBaseTexture, &ClickLabel::clicked, this, &TfrmOptionDlg::imgBaseTextureClick);
 
     pnlCoverColor = new ClickLabel(page);
-    pnlCoverColor->setToolTip(QStringLiteral("ﾀﾞﾌﾞﾙｸﾘｯｸで表紙色を設定"));
+    pnlCoverColor->setToolTip(tr("ﾀﾞﾌﾞﾙｸﾘｯｸで表紙色を設定"));
     connect(pnlCoverColor, &ClickLabel::clicked, this, &TfrmOptionDlg::pnlCoverColorClick);
     pnlPageColor = new ClickLabel(page);
-    pnlPageColor->setToolTip(QStringLiteral("ﾀﾞﾌﾞﾙｸﾘｯｸでﾍﾟｰｼﾞ色を設定します、"));
+    pnlPageColor->setToolTip(tr("ﾀﾞﾌﾞﾙｸﾘｯｸでﾍﾟｰｼﾞ色を設定します、"));
     connect(pnlPageColor, &ClickLabel::clicked, this, &TfrmOptionDlg::pnlPageColorClick);
     for (ClickLabel* panel : {pnlCoverColor, pnlPageColor}) {
         panel->setFixedSize(70, 30);
@@ -176,11 +177,12 @@ QWidget* TfrmOptionDlg::BuildTexturePage() {
     }
 
     auto* layout = new QHBoxLayout(page);
-    const std::pair<const char*, QWidget*> parts[] = {
-        {"背景", imgBaseTexture}, {"表紙色", pnlCoverColor}, {"ページ色", pnlPageColor}};
+    const std::pair<QString, QWidget*> parts[] = {{tr("背景"), imgBaseTexture},
+                                                  {tr("表紙色"), pnlCoverColor},
+                                                  {tr("ページ色"), pnlPageColor}};
     for (const auto& [caption, widget] : parts) {
         auto* column = new QVBoxLayout;
-        column->addWidget(new QLabel(QString::fromUtf8(caption)));
+        column->addWidget(new QLabel(caption));
         column->addWidget(widget);
         column->addStretch();
         layout->addLayout(column);
@@ -193,21 +195,27 @@ QWidget* TfrmOptionDlg::BuildOtherPage() {
     auto* page = new QWidget;
     speACInterval = new QSpinBox(page);
     speACInterval->setRange(kMinInterval, kMaxInterval);
-    cbxThum = new QCheckBox(QStringLiteral("目次でサムネイルを表示"), page);
+    cbxThum = new QCheckBox(tr("目次でサムネイルを表示"), page);
     speThumSize = new ArrowOnlySpinBox(page);
     speThumSize->setRange(kMinThumbSize, kMaxThumbSize);
     speRate = new QSpinBox(page);
     speRate->setRange(kMinRate, kMaxRate);
     speRate->setSingleStep(kRateStep);
-    ckbClearImage = new QCheckBox(QStringLiteral("常にきれいに描画する(マシンパワーが必要)"), page);
+    ckbClearImage = new QCheckBox(tr("常にきれいに描画する(マシンパワーが必要)"), page);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(Row({new QLabel(QStringLiteral("自動めくり間隔")), speACInterval,
-                           new QLabel(QStringLiteral("秒"))}));
-    layout->addLayout(Row({cbxThum, new QLabel(QStringLiteral("サイズ")), speThumSize}));
-    layout->addWidget(new QLabel(QStringLiteral("ページに占める画像の割合(余白の指定)")));
-    layout->addLayout(Row({speRate, new QLabel(QStringLiteral("％"))}));
+    layout->addLayout(Row({new QLabel(tr("自動めくり間隔")), speACInterval, new QLabel(tr("秒"))}));
+    layout->addLayout(Row({cbxThum, new QLabel(tr("サイズ")), speThumSize}));
+    layout->addWidget(new QLabel(tr("ページに占める画像の割合(余白の指定)")));
+    layout->addLayout(Row({speRate, new QLabel(tr("％"))}));
     layout->addWidget(ckbClearImage);
+    ckbResumeOnOpen = new QCheckBox(tr("前回の続きから開く"), page);
+    layout->addWidget(ckbResumeOnOpen);
+    // The names of the languages are their own; "自動" follows the interface.
+    cbxLanguage = new QComboBox(page);
+    cbxLanguage->addItems({tr("自動"), QStringLiteral("日本語"), QStringLiteral("English")});
+    layout->addLayout(Row({new QLabel(tr("表示言語")), cbxLanguage,
+                           new QLabel(tr("※ 次回起動時から有効になります"))}));
     layout->addStretch();
     return page;
 }
@@ -215,14 +223,13 @@ QWidget* TfrmOptionDlg::BuildOtherPage() {
 QWidget* TfrmOptionDlg::BuildPluginPage() {
     auto* page = new QWidget;
     rdgSusieLocation =
-        new RadioGroup(QStringLiteral("Susieプラグインの場所の指定"),
-                       {QStringLiteral("Susieﾌﾟﾗｸﾞｲﾝは使用しない"),
-                        QStringLiteral("Folivexのﾌｫﾙﾀﾞにあるﾌﾟﾗｸﾞｲﾝを使用する"),
-                        QStringLiteral("Susieのｲﾝｽﾄｰﾙされたﾌｫﾙﾀﾞにあるﾌﾟﾗｸﾞｲﾝを使用する")},
+        new RadioGroup(tr("Susieプラグインの場所の指定"),
+                       {tr("Susieﾌﾟﾗｸﾞｲﾝは使用しない"), tr("Folivexのﾌｫﾙﾀﾞにあるﾌﾟﾗｸﾞｲﾝを使用する"),
+                        tr("Susieのｲﾝｽﾄｰﾙされたﾌｫﾙﾀﾞにあるﾌﾟﾗｸﾞｲﾝを使用する")},
                        page);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(rdgSusieLocation);
-    layout->addWidget(new QLabel(QStringLiteral("※ 次回起動時から有効になります")));
+    layout->addWidget(new QLabel(tr("※ 次回起動時から有効になります")));
     layout->addStretch();
     return page;
 }
@@ -233,9 +240,9 @@ bool TfrmOptionDlg::Execute() {
 }
 
 void TfrmOptionDlg::FillCoverItems() {
-    QStringList items{kCoverTitle, kCoverPicture};
+    QStringList items{tr("表紙にタイトル文字を表示"), tr("表紙に画像を表示")};
     if (!state_.albumViewingMode)
-        items << kCoverFolderName;
+        items << tr("表紙にフォルダ名を表示");
     rdgCoverConf->SetItems(items);
 }
 
@@ -272,6 +279,8 @@ void TfrmOptionDlg::FormShow() {
     ckbClearImage->setChecked(v.clearImage);
     speRate->setValue(v.rate);
     rdgSusieLocation->SetItemIndex(v.susieLoc);
+    ckbResumeOnOpen->setChecked(v.resumeOnOpen);
+    cbxLanguage->setCurrentIndex(v.language >= 0 && v.language <= 2 ? v.language : 0);
     tabs->setCurrentIndex(0);
 }
 
@@ -298,6 +307,12 @@ OptionValues TfrmOptionDlg::ControlValues() const {
     v.clearImage = ckbClearImage->isChecked();
     v.rate = speRate->value();
     v.susieLoc = item(rdgSusieLocation, old.susieLoc);
+    v.resumeOnOpen = ckbResumeOnOpen->isChecked();
+    // A value the box does not offer (a hand-edited file) is kept.
+    v.language =
+        cbxLanguage->currentIndex() == (old.language >= 0 && old.language <= 2 ? old.language : 0)
+            ? old.language
+            : cbxLanguage->currentIndex();
     return v;
 }
 
@@ -339,7 +354,7 @@ void TfrmOptionDlg::btnImgViewerSelectClick() {
         return;
     const QFileInfo info(file);
     if (!info.isFile() || !info.isExecutable()) {
-        AppDialogs().Warning(Q(FormatMessage(kNotExecutable, S(file))));
+        AppDialogs().Warning(tr("%1 は実行形式ではありません").arg(file));
         return;
     }
     edtImgViewer->setText(info.absoluteFilePath());

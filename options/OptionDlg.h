@@ -80,6 +80,8 @@ public:
     ArrowOnlySpinBox* speThumSize;
     QSpinBox* speRate;
     QCheckBox* ckbClearImage;
+    QCheckBox* ckbResumeOnOpen; // an album opens where reading stopped
+    QComboBox* cbxLanguage;     // automatic, Japanese, English; read at the next start
     QPushButton *OKBtn, *CancelBtn;
 
 private:

@@ -23,6 +23,8 @@ OptionValues ReadOptionValues(const Settings& settings, const AlbumState& state,
     v.clearImage = state.clearImage;
     v.rate = state.rate;
     v.susieLoc = settings.susieLoc;
+    v.resumeOnOpen = settings.resumeOnOpen;
+    v.language = settings.language;
     return v;
 }
 
@@ -43,6 +45,8 @@ void WriteOptionValues(const OptionValues& v, Settings& settings, AlbumState& st
     state.clearImage = v.clearImage;
     state.rate = v.rate;
     settings.susieLoc = v.susieLoc;
+    settings.resumeOnOpen = v.resumeOnOpen;
+    settings.language = v.language;
 }
 
 void PushShortcutFolder(std::array<std::string, 5>& history, const std::string& folder) {

@@ -37,6 +37,8 @@ struct OptionValues {
     bool clearImage = false;
     int rate = 85;
     int susieLoc = 1;
+    bool resumeOnOpen = false;
+    int language = 0; // LanguageSetting: 0 automatic, 1 Japanese, 2 English
 };
 
 // The album values come from the album state, the preferences from the settings.

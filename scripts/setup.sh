@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
     libjpeg62-turbo-dev libarchive-dev libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-svg-dev
+    qt6-svg-dev qt6-l10n-tools
     fonts-ipafont-gothic xvfb xauth xdotool x11-utils desktop-file-utils
     librsvg2-bin appstream shared-mime-info libxml2-utils dpkg-dev file
     clang libclang-rt-14-dev

@@ -2,6 +2,7 @@
 
 #include "core/ColorText.h"
 #include "core/TextCodec.h"
+#include "ui/Translation.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -312,13 +313,14 @@ void BookRenderer::PrefetchAround(QSize size) {
 }
 
 void BookRenderer::DrawTitle(QImage& cover) {
-    const auto t = CoverTitleLayout(SizeOf(cover), Cp932Length(state_.albumTitle));
+    // The user's title as it stands; only the program's own root-folder title is translated.
+    const std::string title = ShownTitle(state_.albumTitle).toStdString();
+    const auto t = CoverTitleLayout(SizeOf(cover), Cp932Length(title));
     if (!t)
         return;
     QPainter painter(&cover);
     painter.setPen(QColor(ToRgb(SystemColor(kWindowText))));
-    WriteText(painter, CellHeightFont(kTitleFont, t->fontHeight, true), t->textX, t->textY,
-              state_.albumTitle);
+    WriteText(painter, CellHeightFont(kTitleFont, t->fontHeight, true), t->textX, t->textY, title);
     if (t->frameRight - t->frameLeft > 1 && t->frameBottom - t->frameTop > 1) {
         painter.setPen(Qt::black);
         painter.setBrush(Qt::NoBrush);

@@ -89,7 +89,7 @@ void Navigator::OpenInViewer(const std::string& fileName) {
     const std::string path = state_.pictureFolder + fileName;
     // Pictures are never extracted from an archive, so there is no file to hand over.
     if (SplitArchiveMember(path)) {
-        AppDialogs().Warning(QStringLiteral("書庫の中の画像は外部ビューアで開けません。"));
+        AppDialogs().Warning(tr("書庫の中の画像は外部ビューアで開けません。"));
         return;
     }
     const QString picture = QString::fromStdString(path);

@@ -4,6 +4,12 @@ namespace folivex {
 
 namespace {
 constexpr const char* kDefaultPictureFolder = "OnDesk";
+// Keys of this program's own additions, in a section no other reader of the file uses.
+constexpr const char* kOwnSection = "Folivex";
+} // namespace
+
+int ReadLanguageSetting(const IniFile& ini) {
+    return ini.ReadInteger(kOwnSection, "Language", 0);
 }
 
 void ReadSettingsFile(const IniFile& ini, Settings& s, AlbumState& a) {
@@ -25,6 +31,8 @@ void ReadSettingsFile(const IniFile& ini, Settings& s, AlbumState& a) {
     for (std::size_t i = 0; i < s.shortcutFolderHistory.size(); ++i)
         s.shortcutFolderHistory[i] =
             ini.ReadString("Hist", "SCFolderHist" + std::to_string(i + 1), "");
+    s.resumeOnOpen = ini.ReadBool(kOwnSection, "ResumeOnOpen", false);
+    s.language = ReadLanguageSetting(ini);
 }
 
 void WriteSettingsFile(IniFile& ini, const Settings& s, const AlbumState& a) {
@@ -45,6 +53,8 @@ void WriteSettingsFile(IniFile& ini, const Settings& s, const AlbumState& a) {
     ini.WriteString("Conf", "ImgViewer", s.imgViewer);
     for (std::size_t i = 0; i < s.shortcutFolderHistory.size(); ++i)
         ini.WriteString("Hist", "SCFolderHist" + std::to_string(i + 1), s.shortcutFolderHistory[i]);
+    ini.WriteBool(kOwnSection, "ResumeOnOpen", s.resumeOnOpen);
+    ini.WriteInteger(kOwnSection, "Language", s.language);
 }
 
 } // namespace folivex

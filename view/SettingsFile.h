@@ -14,6 +14,10 @@ namespace folivex {
 // "OnDesk").
 void ReadSettingsFile(const IniFile& ini, Settings& settings, AlbumState& album);
 
+// [Folivex] Language: the interface language chosen in the options dialog (0 automatic,
+// 1 Japanese, 2 English), read before the window exists, since it takes effect at start.
+int ReadLanguageSetting(const IniFile& ini);
+
 // Writes every key, empty texts included. A failed write raises "%s に書き込めません" and
 // the keys after it stay unwritten.
 void WriteSettingsFile(IniFile& ini, const Settings& settings, const AlbumState& album);

@@ -3,11 +3,15 @@
 #include "app/Application.h"
 #include "app/FormatsReport.h"
 #include "app/MainForm.h"
+#include "app/MessagePatterns.h"
 #include "app/PathText.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
+#include "core/IniFile.h"
 #include "core/Paths.h"
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
+#include "view/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,13 +39,40 @@ QStringList ArgumentsOf(int argc, char** argv) {
     return args;
 }
 
+// The interface language of this start: the options dialog's choice in the settings
+// file, else the locale. Read before any window exists, as it takes effect at start.
+void LoadLanguage() {
+    using namespace folivex;
+    const QString programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const IniFile ini(DataFolderFor(programFolder.toUtf8().toStdString()) + "Folmo.INI");
+    LoadInterfaceLanguage(ReadLanguageSetting(ini), programFolder);
+}
+
+// The text of --help.
+QString HelpText() {
+    return QCoreApplication::translate(
+        "CommandLine",
+        "使い方: folivex [アルバムファイル | フォルダ | 書庫 | 画像ファイル]\n"
+        "フォルダの画像を本のように表示します。\n"
+        "\n"
+        "  --formats  見つかったプラグインと読み込める画像ファイルのパターンを表示して終了します\n"
+        "  --help     この説明を表示して終了します\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace folivex;
     const QStringList args = ArgumentsOf(argc, argv);
+    if (args == QStringList{QStringLiteral("--help")}) {
+        QCoreApplication core(argc, argv);
+        LoadLanguage();
+        std::cout << HelpText().toStdString();
+        return 0;
+    }
     if (args == QStringList{QString::fromLatin1(kFormatsOption)}) {
         QCoreApplication core(argc, argv);
+        LoadLanguage();
         ReportReadableFormats(QCoreApplication::applicationDirPath().toStdString() + "/",
                               std::cout);
         return 0;
@@ -54,6 +85,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     Application app(argc, argv);
+    LoadLanguage();
+    RegisterProgramMessages();
     TfrmFXMainForm* form = nullptr;
     // Second starts may connect from now on, but their albums wait until the window, the
     // contents page and the album commands exist and the start-up boxes are answered.

@@ -316,18 +316,27 @@ class Program:
         for name in os.listdir(bin_dir()):
             if name == "folivex" or name.endswith(".spi") or name.endswith(".WAV"):
                 shutil.copy2(os.path.join(bin_dir(), name), self.folder)
+        # The catalogues, found beside the program as in the build tree.
+        if os.path.isdir(os.path.join(bin_dir(), "translations")):
+            shutil.copytree(os.path.join(bin_dir(), "translations"),
+                            os.path.join(self.folder, "translations"))
         self.exe = os.path.join(self.folder, "folivex")
         self.ini = os.path.join(self.folder, "Folmo.INI")
         self.procs = []
         self.logs = []
 
+    # The locale of the started program: "C.UTF-8" gives the Japanese interface, as
+    # "ja_JP.UTF-8" and "C" do; any other (e.g. "en_US.UTF-8") the English one.
+    lang = "C.UTF-8"
+
     def environment(self):
         env = dict(os.environ)
-        for k in ("QT_QPA_PLATFORM", "SESSION_MANAGER", "QT_SCALE_FACTOR"):
+        for k in ("QT_QPA_PLATFORM", "SESSION_MANAGER", "QT_SCALE_FACTOR", "LANGUAGE",
+                  "LC_ALL", "LC_MESSAGES"):
             env.pop(k, None)
         env.update(DISPLAY=self.screen.display, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
                    XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
-                   QT_QPA_PLATFORM="xcb", LANG="C.UTF-8",
+                   QT_QPA_PLATFORM="xcb", LANG=self.lang,
                    # No sound device in CI; the sound is skipped quietly.
                    QT_LOGGING_RULES="qt.multimedia*=false")
         return env
