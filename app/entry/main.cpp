@@ -7,6 +7,7 @@
 #include "app/PathText.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
+#include "app/TextDump.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "ui/Dialogs.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     LoadLanguage();
     RegisterProgramMessages();
+    TextDump::InstallFromEnvironment();
     TfrmFXMainForm* form = nullptr;
     // Second starts may connect from now on, but their albums wait until the window, the
     // contents page and the album commands exist and the start-up boxes are answered.

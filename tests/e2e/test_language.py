@@ -1,0 +1,182 @@
+"""The interface language follows the locale: "ja_JP.UTF-8" and the plain "C" locale give
+the design's Japanese texts byte for byte, "en_US.UTF-8" gives English. Captions are read
+from the X server; the texts inside boxes and menus through the program's text dump
+(FOLIVEX_TEXT_DUMP, see app/TextDump.h), which records what each window and menu shows
+when it opens, so the menus are opened here with the keys a person uses."""
+
+import os
+import re
+import time
+import unittest
+
+from harness import Case, stop_process, wait_until, write_album
+
+# Hiragana, katakana (full and half width), CJK ideographs and full-width forms.
+JAPANESE = re.compile(r"[\u3000-\u30ff\u3400-\u9fff\uff00-\uffef]")
+
+TEXTS = {
+    "ja": {"warning": "警告", "error": "ｴﾗｰ", "options": "環境設定", "save": "確認",
+           "album": "Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - 旅行 2026",
+           "cannot_open": "ﾌｧｲﾙ %s は開けません"},
+    "en": {"warning": "Warning", "error": "Error", "options": "Preferences", "save": "Save Album",
+           "album": "Folivex [Album Viewing Mode] - 旅行 2026",
+           "cannot_open": "Cannot open the file %s"},
+}
+LOCALES = [("ja_JP.UTF-8", "ja"), ("C", "ja"), ("en_US.UTF-8", "en")]
+
+
+class Language(Case):
+    def setUp(self):
+        super().setUp()
+        self.dump = os.path.join(self._tmp, "texts.txt")
+
+    def start(self, lang, *args):
+        self.program.lang = lang
+        os.environ["FOLIVEX_TEXT_DUMP"] = self.dump
+        try:
+            return self.program.start(*args)
+        finally:
+            del os.environ["FOLIVEX_TEXT_DUMP"]
+
+    def stop(self):
+        for proc in self.program.procs:
+            stop_process(proc)
+
+    def assertShownName(self, wid, text):
+        """The window's _NET_WM_NAME, the name desktops show, is exactly `text`. (Its
+        WM_NAME follows the process's character type: without a UTF-8 locale installed
+        for "ja_JP.UTF-8", and in "C", Xlib stores it as a plain STRING.)"""
+        names = wait_until(lambda: (lambda c: c if c.get("_NET_WM_NAME", (0, 0))[1] == text
+                                    else None)(self.screen.captions(wid)), 5.0)
+        if not names:
+            self.fail("window %s: names %r, expected %r" % (wid, self.screen.captions(wid), text))
+
+    def dumped(self):
+        if not os.path.exists(self.dump):
+            return []
+        with open(self.dump, encoding="utf-8") as f:
+            return f.read().splitlines()
+
+    def wait_dumped(self, line, timeout=8.0):
+        if not wait_until(lambda: line in self.dumped(), timeout):
+            self.fail("%r not shown; shown: %r" % (line, self.dumped()[-40:]))
+
+    def test_captions_and_messages_in_each_locale(self):
+        album = os.path.join(self._tmp, "a.ajv")
+        write_album(album, self.program.pictures, [("p1.bmp", ""), ("p2.bmp", "")],
+                    title="旅行 2026")
+        missing = os.path.join(self._tmp, "missing.ajv")
+        for lang, language in LOCALES:
+            with self.subTest(lang=lang):
+                self.stop()  # a failed locale leaves nothing running for the next
+                if os.path.exists(self.dump):
+                    os.remove(self.dump)
+                t = TEXTS[language]
+                self.program.write_settings(TextureFName=os.path.join(self._tmp, "none.bmp"))
+                proc = self.start(lang)
+                box = self.wait_window(proc, t["warning"])
+                self.assertShownName(box, t["warning"])
+                self.answer(box, "Return")
+                main = self.wait_window(proc, "Folivex - pictures")
+                self.assertShownName(main, "Folivex - pictures")
+                self.stop()
+
+                self.program.write_settings()
+                proc = self.start(lang, album)
+                main = self.wait_window(proc, t["album"])
+                self.assertShownName(main, t["album"])
+                self.stop()
+
+                proc = self.start(lang, missing)
+                box = self.wait_window(proc, t["error"])
+                self.assertShownName(box, t["error"])
+                self.wait_dumped("text: " + t["cannot_open"] % missing)
+                self.answer(box, "Return")
+                self.assertShownName(self.wait_window(proc, "Folivex"), "Folivex")
+                self.stop()
+
+                self.program.write_settings()
+                win = self.launch()
+                tools = win.toolbar()
+                self.screen.click(*tools["環境設定"])
+                options = self.wait_window(win.proc, t["options"])
+                self.assertShownName(options, t["options"])
+                self.answer(options, "Escape")
+                self.assertTrue(self.gone(win.proc, t["options"]))
+                self.screen.click(*tools["保存"])
+                save = self.wait_window(win.proc, t["save"])
+                self.assertShownName(save, t["save"])
+                self.answer(save, "Escape")
+                self.stop()
+
+    def test_every_menu_and_dialog_in_english(self):
+        self.program.write_settings()
+        self.program.lang = "en_US.UTF-8"
+        os.environ["FOLIVEX_TEXT_DUMP"] = self.dump
+        try:
+            win = self.launch()
+        finally:
+            del os.environ["FOLIVEX_TEXT_DUMP"]
+        # The menu bar from left to right, then the submenu of automatic page turning.
+        self.screen.key("alt+f")
+        time.sleep(0.4)
+        for _ in range(6):
+            self.screen.key("Right")
+            time.sleep(0.3)
+        self.screen.key("Escape", "Escape")
+        self.screen.key("alt+g")
+        time.sleep(0.3)
+        self.screen.key("a")
+        time.sleep(0.3)
+        self.screen.key("Escape", "Escape", "Escape")
+        # The pages' own menus, on an open spread.
+        win.click_background()
+        self.screen.key("space")
+        spans = wait_until(lambda: (lambda s: s if len(s) == 2 else None)(win.page_spans()), 8.0)
+        self.assertTrue(spans, "no spread open")
+        for side in ("left", "right"):
+            left, right, row = spans[side]
+            self.screen.click((left + right) // 2, row, button=3)
+            time.sleep(0.4)
+            self.screen.key("Escape")
+            time.sleep(0.2)
+        # The contents page shows the edit menu too.
+        self.screen.key("F3")
+        time.sleep(0.5)
+        self.screen.key("alt+e")
+        time.sleep(0.4)
+        self.screen.key("Escape")
+        # The options dialog and the version box.
+        self.screen.key("alt+t")
+        time.sleep(0.3)
+        self.screen.key("p")
+        options = self.wait_window(win.proc, "Preferences")
+        self.answer(options, "Escape")
+        self.assertTrue(self.gone(win.proc, "Preferences"))
+        self.screen.key("alt+h")
+        time.sleep(0.3)
+        self.screen.key("a")
+        about = self.wait_window(win.proc, "About Folivex")
+        self.answer(about, "Return")
+
+        shown = self.dumped()
+        menus = [line for line in shown if line.startswith("menu: ")]
+        for title in ("&File", "&View", "&Edit", "&Go", "&Tools", "&Window", "&Help",
+                      "&Automatic Page Turning"):
+            self.assertIn("menu: " + title, menus)
+        for item in ("&Open Album…", "&Quit", "&Next Page", "&Preferences…", "&Full Screen",
+                     "&About Folivex", "→ Turn &Right", "&Stop Automatic Turning",
+                     "&Smooth Drawing", "Automatic Turning →", "← Automatic Turning",
+                     "Build &Thumbnail Cache", "&Add Pictures…"):
+            self.assertIn("item: " + item, shown)
+        for text in ("window: Preferences", "text: General", "text: Susie Plug-ins",
+                     "text: Interface language", "text: Automatic", "window: About Folivex",
+                     "text: File Name", "text: Comment"):
+            self.assertIn(text, shown)
+        # Nothing Japanese is left but a language's own name in the language box.
+        left = [line for line in shown if JAPANESE.search(line) and line != "text: 日本語"]
+        self.assertEqual(left, [])
+
+
+if __name__ == "__main__":
+    unittest.main()
