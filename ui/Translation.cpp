@@ -86,11 +86,18 @@ QStringList TranslationFolders(const QString& programFolder) {
             QDir::cleanPath(base + QStringLiteral(FOLIVEX_INSTALLED_TRANSLATIONS))};
 }
 
+namespace {
+QTranslator& Catalogue() {
+    static QTranslator translator;
+    return translator;
+}
+} // namespace
+
 bool LoadInterfaceLanguage(int setting, const QString& programFolder) {
-    g_english = false;
+    UnloadInterfaceLanguage();
     if (!ChooseEnglish(setting, QLocale::system().uiLanguages()))
         return false;
-    static QTranslator translator;
+    QTranslator& translator = Catalogue();
     for (const QString& folder : TranslationFolders(programFolder)) {
         if (QFileInfo::exists(folder + QStringLiteral("/folivex_en.qm")) &&
             translator.load(QStringLiteral("folivex_en"), folder)) {
@@ -102,14 +109,23 @@ bool LoadInterfaceLanguage(int setting, const QString& programFolder) {
     return g_english;
 }
 
+void UnloadInterfaceLanguage() {
+    QCoreApplication::removeTranslator(&Catalogue());
+    g_english = false;
+}
+
 bool EnglishInterface() {
     return g_english;
 }
 
 void RegisterMessagePatterns(std::initializer_list<std::string_view> patterns) {
     auto& all = Patterns();
-    for (std::string_view p : patterns)
-        all.push_back(MakePattern(p));
+    for (std::string_view p : patterns) {
+        const QByteArray source(p.data(), static_cast<qsizetype>(p.size()));
+        if (std::none_of(all.begin(), all.end(),
+                         [&source](const Pattern& known) { return known.source == source; }))
+            all.push_back(MakePattern(p));
+    }
     // The most specific pattern first, so a short one never takes a longer one's text.
     std::stable_sort(all.begin(), all.end(), [](const Pattern& a, const Pattern& b) {
         return a.literalLength > b.literalLength;

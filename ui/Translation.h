@@ -32,6 +32,9 @@ QStringList TranslationFolders(const QString& programFolder);
 // stays Japanese. Returns whether the interface is English.
 bool LoadInterfaceLanguage(int setting, const QString& programFolder);
 
+// Removes the catalogue again: the texts are the Japanese sources from then on.
+void UnloadInterfaceLanguage();
+
 // The language chosen at start (Japanese until LoadInterfaceLanguage chose English).
 bool EnglishInterface();
 
