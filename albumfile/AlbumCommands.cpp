@@ -109,6 +109,7 @@ AlbumReadOutcome AlbumFileCommands::LoadAlbumFile(const std::string& path) {
          QCoreApplication::translate("Status", "ｶﾚﾝﾄﾌｫﾙﾀﾞ:%1").arg(Q(state_.pictureFolder)));
     Call(window_.reloadThumbnailCache, state_.pictureFolder);
     EnterAlbumViewingMode(state_, window_);
+    state_.albumFile = path;
     return AlbumReadOutcome::Loaded;
 }
 

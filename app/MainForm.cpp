@@ -8,6 +8,7 @@
 #include "contents/OpenTarget.h"
 #include "contents/PageListGrid.h"
 #include "contents/Search.h"
+#include "contents/ThumbnailBuildLoop.h"
 #include "contents/ThumbnailImage.h"
 #include "core/Error.h"
 #include "core/Paths.h"
@@ -24,9 +25,11 @@
 #include "resources/Icons.h"
 #include "toolbars/MainToolbars.h"
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
 #include "view/BookView.h"
 #include "view/Navigator.h"
 #include "view/PageImage.h"
+#include "view/ReadingPositions.h"
 #include "view/SettingsFile.h"
 
 #include <QAbstractItemView>
@@ -57,8 +60,8 @@ namespace folivex {
 
 namespace {
 
-QAction* AddItem(QMenu* menu, const char* caption, QObject* owner = nullptr) {
-    QAction* a = menu->addAction(QString::fromUtf8(caption));
+QAction* AddItem(QMenu* menu, const QString& caption, QObject* owner = nullptr) {
+    QAction* a = menu->addAction(caption);
     if (owner)
         a->setParent(owner);
     return a;
@@ -70,9 +73,12 @@ TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
     setObjectName(QStringLiteral("frmFXMainForm"));
     setWindowTitle(QStringLiteral("Folivex"));
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPixelSize(12);
-    setFont(f);
+    // The Japanese interface keeps the design's font; the English one the desktop's.
+    if (!EnglishInterface()) {
+        QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+        f.setPixelSize(12);
+        setFont(f);
+    }
     BuildMenus();
     BuildPopupMenus();
     BuildToolbars();
@@ -95,63 +101,66 @@ TfrmFXMainForm::~TfrmFXMainForm() = default;
 
 void TfrmFXMainForm::BuildMenus() {
     QMenuBar* bar = menuBar();
-    mniFile = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    msiAJVOpen = AddItem(mniFile, "開く(&O)");
-    msiAJVSave = AddItem(mniFile, "保存(&S)");
-    msiAJVClose = AddItem(mniFile, "閉じる");
+    mniFile = bar->addMenu(tr("ﾌｧｲﾙ(&F)"));
+    msiAJVOpen = AddItem(mniFile, tr("開く(&O)"));
+    msiAJVSave = AddItem(mniFile, tr("保存(&S)"));
+    msiAJVClose = AddItem(mniFile, tr("閉じる"));
     msiAJVClose->setEnabled(false);
     mniFile->addSeparator();
-    msiExit = AddItem(mniFile, "Folivexの終了(&X)");
+    msiExit = AddItem(mniFile, tr("Folivexの終了(&X)"));
 
-    mniView = bar->addMenu(QStringLiteral("表示(&V)"));
-    msiView = AddItem(mniView, "ﾋﾞｭｰ(&V)");
+    mniView = bar->addMenu(tr("表示(&V)"));
+    msiView = AddItem(mniView, tr("ﾋﾞｭｰ(&V)"));
     msiView->setShortcut(Qt::Key_F2);
-    Contents1 = AddItem(mniView, "目次(&C)");
+    Contents1 = AddItem(mniView, tr("目次(&C)"));
     Contents1->setShortcut(Qt::Key_F3);
     msiSep1 = mniView->addSeparator();
     msiSep1->setVisible(false);
-    msiFTVOpen = AddItem(mniView, "ﾌｫﾙﾀﾞﾂﾘｰを開く");
+    msiFTVOpen = AddItem(mniView, tr("ﾌｫﾙﾀﾞﾂﾘｰを開く"));
     msiFTVOpen->setCheckable(true);
     msiFTVOpen->setChecked(true);
     msiFTVOpen->setVisible(false);
 
-    mniEdit = bar->addMenu(QStringLiteral("編集(&E)"));
-    msiMkThumCa = AddItem(mniEdit, "ｻﾑﾈｲﾙｷｬｯｼｭを作成(&T)");
+    mniEdit = bar->addMenu(tr("編集(&E)"));
+    msiMkThumCa = AddItem(mniEdit, tr("ｻﾑﾈｲﾙｷｬｯｼｭを作成(&T)"));
     mniEdit->addSeparator();
-    msiAdd = AddItem(mniEdit, "画像の追加(&A)");
-    edtDelete = AddItem(mniEdit, "画像の削除(&D)");
+    msiAdd = AddItem(mniEdit, tr("画像の追加(&A)"));
+    edtDelete = AddItem(mniEdit, tr("画像の削除(&D)"));
     mniEdit->addSeparator();
-    msiAllClear = AddItem(mniEdit, "全て削除(&C)");
+    msiAllClear = AddItem(mniEdit, tr("全て削除(&C)"));
 
-    mniOperation = bar->addMenu(QStringLiteral("操作(&O)"));
-    msiNext = AddItem(mniOperation, "次ページ(&N)");
-    msiPrev = AddItem(mniOperation, "前ページ(&P)");
+    mniOperation = bar->addMenu(tr("操作(&O)"));
+    msiNext = AddItem(mniOperation, tr("次ページ(&N)"));
+    msiPrev = AddItem(mniOperation, tr("前ページ(&P)"));
+    msiResume = mniOperation->addAction(tr("続きから読む(&R)"));
+    msiResume->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    msiResume->setEnabled(false);
     mniOperation->addSeparator();
-    msiAutoChange = mniOperation->addMenu(QStringLiteral("自動ページめくり(&A)"));
-    msiLAutoChange = AddItem(msiAutoChange, "→右めくり(&R)");
-    msiRAutoChange = AddItem(msiAutoChange, "← 左めくり(&L)");
+    msiAutoChange = mniOperation->addMenu(tr("自動ページめくり(&A)"));
+    msiLAutoChange = AddItem(msiAutoChange, tr("→右めくり(&R)"));
+    msiRAutoChange = AddItem(msiAutoChange, tr("← 左めくり(&L)"));
     msiAutoChange->addSeparator();
-    msiAutoStop = AddItem(msiAutoChange, "自動ページめくり終了(&S)");
+    msiAutoStop = AddItem(msiAutoChange, tr("自動ページめくり終了(&S)"));
 
-    mniOther = bar->addMenu(QStringLiteral("その他(&E)"));
-    msiConfig = AddItem(mniOther, "環境設定(&C)");
+    mniOther = bar->addMenu(tr("その他(&E)"));
+    msiConfig = AddItem(mniOther, tr("環境設定(&C)"));
 
-    mniWindow = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
-    msiAllDisp = AddItem(mniWindow, "全画面表示(&A)");
+    mniWindow = bar->addMenu(tr("ｳｨﾝﾄﾞｳ(&W)"));
+    msiAllDisp = AddItem(mniWindow, tr("全画面表示(&A)"));
     msiAllDisp->setCheckable(true);
     mniWindow->addSeparator();
-    msiHideAllToolBar = AddItem(mniWindow, "全ﾂｰﾙﾊﾞｰを隠す(&H)");
-    msiHideAlbumFileBar = AddItem(mniWindow, "ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを隠す(&F)");
-    msiHideBasicBar = AddItem(mniWindow, "基本ツールバーを隠す(&B)");
-    msiHideAlbumConfBar = AddItem(mniWindow, "ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)");
+    msiHideAllToolBar = AddItem(mniWindow, tr("全ﾂｰﾙﾊﾞｰを隠す(&H)"));
+    msiHideAlbumFileBar = AddItem(mniWindow, tr("ｱﾙﾊﾞﾑﾌｧｲﾙﾂｰﾙﾊﾞｰを隠す(&F)"));
+    msiHideBasicBar = AddItem(mniWindow, tr("基本ツールバーを隠す(&B)"));
+    msiHideAlbumConfBar = AddItem(mniWindow, tr("ｱﾙﾊﾞﾑ設定ﾂｰﾙﾊﾞｰを隠す(&C)"));
     mniWindow->addSeparator();
-    msiHideStatusBar = AddItem(mniWindow, "ステータスバーを隠す(&S)");
+    msiHideStatusBar = AddItem(mniWindow, tr("ステータスバーを隠す(&S)"));
     msiHideStatusBar->setCheckable(true);
 
-    mniHelp = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    msiViewHelp = AddItem(mniHelp, "目次");
+    mniHelp = bar->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
+    msiViewHelp = AddItem(mniHelp, tr("目次"));
     mniHelp->addSeparator();
-    msiVersion = AddItem(mniHelp, "バージョン情報(&V)");
+    msiVersion = AddItem(mniHelp, tr("バージョン情報(&V)"));
 
     connect(msiExit, &QAction::triggered, this, &TfrmFXMainForm::msiExitClick);
     connect(msiView, &QAction::triggered, this, &TfrmFXMainForm::msiViewClick);
@@ -173,24 +182,24 @@ void TfrmFXMainForm::BuildMenus() {
 
 void TfrmFXMainForm::BuildPopupMenus() {
     auto build = [this](QMenu*& menu, QAction*& bilinear, QAction*& autoChange,
-                        const char* autoCaption, QAction*& autoStop, QAction*& allDisp,
+                        const QString& autoCaption, QAction*& autoStop, QAction*& allDisp,
                         QAction*& close) {
         menu = new QMenu(this);
-        bilinear = AddItem(menu, "きれいに表示(&B)");
+        bilinear = AddItem(menu, tr("きれいに表示(&B)"));
         menu->addSeparator();
         autoChange = AddItem(menu, autoCaption);
-        autoStop = AddItem(menu, "停止(&S)");
+        autoStop = AddItem(menu, tr("停止(&S)"));
         menu->addSeparator();
-        allDisp = AddItem(menu, "全画面表示(&A)");
+        allDisp = AddItem(menu, tr("全画面表示(&A)"));
         allDisp->setCheckable(true);
         menu->addSeparator();
-        close = AddItem(menu, "閉じる(&X)");
+        close = AddItem(menu, tr("閉じる(&X)"));
         connect(close, &QAction::triggered, this, &TfrmFXMainForm::msiExitClick);
     };
-    build(ppmRPoPMenu, ppmRBilinear, ppmRAutoChange, "自動ページめくり→", ppmRAutoStop, ppmRAllDisp,
-          ppmRClose);
-    build(ppmLPoPMenu, ppmLBilinear, ppmLAutoChange, "←自動ページめくり", ppmLAutoStop, ppmLAllDisp,
-          ppmLClose);
+    build(ppmRPoPMenu, ppmRBilinear, ppmRAutoChange, tr("自動ページめくり→"), ppmRAutoStop,
+          ppmRAllDisp, ppmRClose);
+    build(ppmLPoPMenu, ppmLBilinear, ppmLAutoChange, tr("←自動ページめくり"), ppmLAutoStop,
+          ppmLAllDisp, ppmLClose);
     connect(ppmRAllDisp, &QAction::triggered, this,
             [this] { msiAllDispClick(!ppmRAllDisp->isChecked()); });
     connect(ppmLAllDisp, &QAction::triggered, this,
@@ -237,7 +246,7 @@ void TfrmFXMainForm::BuildStatusPanel() {
     row->setContentsMargins(2, 1, 2, 1);
     row->setSpacing(2);
     spdSearch = new QToolButton(pnlStatus);
-    spdSearch->setText(QStringLiteral("検索"));
+    spdSearch->setText(tr("検索"));
     spdSearch->setCheckable(true);
     edtSearch = new QLineEdit(pnlStatus);
     spbSDown = new QToolButton(pnlStatus);
@@ -260,7 +269,12 @@ void TfrmFXMainForm::BuildStatusPanel() {
     row->addWidget(spbSDown);
     row->addWidget(spbSUp);
     row->addWidget(scbStatus, 1);
+    stbResume = new QLabel(pnlStatus);
+    stbResume->setFrameShape(QFrame::Panel);
+    stbResume->setFrameShadow(QFrame::Sunken);
+    stbResume->hide();
     row->addWidget(stbPanel0);
+    row->addWidget(stbResume);
     row->addWidget(stbPanel1, 1);
     pnlStatus->setFixedHeight(25);
     statusBar()->addWidget(pnlStatus, 1);
@@ -277,6 +291,10 @@ void TfrmFXMainForm::FormCreate() {
         (options_.dataFolder + QStringLiteral("Folmo.INI")).toUtf8().toStdString());
     settings_ = Settings{};
     ReadSettingsFile(*ini_, settings_, state_);
+    positions_ = std::make_unique<ReadingPositions>(options_.dataFolder.toUtf8().toStdString() +
+                                                    ReadingPositions::kFileName);
+    positions_->Load();
+    positionsAlbum_.clear();
     if (ini_->Unreadable()) // once: the file is then left alone until the program ends
         Application::ReportError(Error(FormatMessage(msg::kCannotOpen, ini_->path())));
     ppmRAllDisp->setChecked(settings_.maxOpen);
@@ -289,7 +307,7 @@ void TfrmFXMainForm::FormCreate() {
                 texture_ = t.convertToFormat(QImage::Format_RGB888);
         } else {
             AppDialogs().Warning(
-                QStringLiteral("指定された背景ファイルが見つかりません。デフォルトに戻します。"));
+                tr("指定された背景ファイルが見つかりません。デフォルトに戻します。"));
             settings_.textureFName.clear();
         }
     }
@@ -309,7 +327,7 @@ void TfrmFXMainForm::FormCreate() {
     BuildContentsPage();
     BuildAlbumFiles();
     contents_->ResetPageList();
-    stbPanel1->setText(QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し"));
+    stbPanel1->setText(tr("ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し"));
     ntbBase->setCurrentIndex(0);
     state_.page.currentPage = PageModel::kFrontCover;
     DrawFrontCover();
@@ -320,6 +338,7 @@ void TfrmFXMainForm::FormCreate() {
 }
 
 void TfrmFXMainForm::FormClose() {
+    SavePositions();
     settings_.maxOpen = ppmRAllDisp->isChecked();
     WriteSettingsFile(*ini_, settings_, state_);
 }
@@ -361,7 +380,8 @@ void TfrmFXMainForm::showEvent(QShowEvent* event) {
 void TfrmFXMainForm::FormShow() {
     const QString first = options_.arguments.value(0);
     // A refused argument leaves the start as it is without one.
-    if (first.isEmpty() || OpenArgument(first) == OpenedAs::Refused)
+    const bool remembered = first.isEmpty() || OpenArgument(first) == OpenedAs::Refused;
+    if (remembered)
         contents_->ftvFTree->SetDirectory(state_.pictureFolder);
     stbPanel1->setText(QString::fromStdString(state_.pictureFolder));
     scbStatus->show();
@@ -372,6 +392,8 @@ void TfrmFXMainForm::FormShow() {
     mniOperation->menuAction()->setVisible(true);
     mniEdit->menuAction()->setVisible(false);
     UpdatePageCounter();
+    if (remembered && settings_.resumeOnOpen)
+        ResumeReading();
 }
 
 void TfrmFXMainForm::ApplyModeButtons() {
@@ -408,8 +430,7 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
     if (!albumPath || albumPath->isEmpty())
         return;
     if (OpenArgument(*albumPath) == OpenedAs::AlbumFile)
-        setWindowTitle(QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ") +
-                       QString::fromStdString(state_.albumTitle));
+        setWindowTitle(WindowCaption(true, state_.albumTitle));
 }
 
 void TfrmFXMainForm::ReceiveWaitingForwards() {
@@ -451,6 +472,8 @@ TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
         state_.page.currentPage = PageModel::kFrontCover;
         DrawFrontCover();
         UpdatePageCounter();
+        if (opened != OpenedAs::Nothing && settings_.resumeOnOpen)
+            ResumeReading();
     }
     return opened;
 }
@@ -466,6 +489,7 @@ void TfrmFXMainForm::BuildViewModules() {
     book_ = std::make_unique<BookView>(
         state_, pictures_,
         BookWidgets{this, imgBase, ntbBase, imgLeftPage, imgRightPage, scbStatus}, *pagePictures_);
+    book_->SetSpreadDrawnHook([this] { KeepPosition(); });
 
     auto* sound = new QSoundEffect(this);
     const QString wav = options_.programFolder + QStringLiteral("Change.WAV");
@@ -698,6 +722,81 @@ bool TfrmFXMainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 
 void TfrmFXMainForm::UpdatePageCounter() {
     stbPanel0->setText(QString::fromStdString(state_.page.CounterText(RowCount())));
+    NoteAlbumChange();
+    ShowKeptPosition();
+}
+
+// An album file is known by its file, a folder or an archive by its path.
+std::string TfrmFXMainForm::PositionKey() const {
+    if (state_.albumViewingMode && !state_.albumFile.empty())
+        return state_.albumFile;
+    return state_.pictureFolder;
+}
+
+// Every spread drawn is noted in memory only; the store is written when another album
+// opens and at quit, not on every turn.
+void TfrmFXMainForm::KeepPosition() {
+    const int row = state_.page.currentPage;
+    if (!positions_ || !state_.page.IsSpreadOpen() || row >= RowCount() ||
+        pictures_.FileName(row).empty())
+        return;
+    positions_->Keep(PositionKey(), {pictures_.FileName(row), row, state_.page.splitMode, 0});
+}
+
+void TfrmFXMainForm::NoteAlbumChange() {
+    const std::string album = PositionKey();
+    if (album == positionsAlbum_)
+        return;
+    if (!positionsAlbum_.empty())
+        SavePositions();
+    positionsAlbum_ = album;
+}
+
+// A store that cannot be written is reported; it never keeps an album from opening or
+// the program from closing.
+void TfrmFXMainForm::SavePositions() {
+    if (!positions_)
+        return;
+    try {
+        positions_->Save();
+    } catch (const Error& e) {
+        Application::ReportError(e);
+    }
+}
+
+void TfrmFXMainForm::ShowKeptPosition() {
+    const ReadingPosition* kept = positions_ ? positions_->Find(PositionKey()) : nullptr;
+    const int row = kept ? ResumeRow(*kept, pictures_) : 0;
+    msiResume->setEnabled(row > 0);
+    // While a spread is open it is the kept one; the note matters on the covers.
+    const bool note = row > 0 && !state_.page.IsSpreadOpen();
+    if (note) {
+        PageModel at = state_.page;
+        at.splitMode = kept->splitMode;
+        stbResume->setText(tr("続きあり: %1/%2").arg(at.SnapToSpread(row)).arg(RowCount() - 1));
+    }
+    stbResume->setVisible(note);
+}
+
+bool TfrmFXMainForm::ResumeReading() {
+    const ReadingPosition* found = positions_ ? positions_->Find(PositionKey()) : nullptr;
+    if (!found)
+        return false;
+    const ReadingPosition kept = *found; // the drawing below keeps a new position
+    const int row = ResumeRow(kept, pictures_);
+    if (row == 0)
+        return false;
+    if (state_.page.splitMode != kept.splitMode) {
+        state_.page.splitMode = kept.splitMode;
+        ApplyModeButtons();
+    }
+    nav_->OpenAtRow(row);
+    return true;
+}
+
+void TfrmFXMainForm::msiResumeClick() {
+    if (ntbBase->currentIndex() == 0)
+        ResumeReading();
 }
 
 // The page scroll bar spans the list as it is now. The cover is first drawn before the
@@ -802,6 +901,8 @@ void TfrmFXMainForm::ConnectCommands() {
     both(msiAJVOpen, bars_->spbOpen, [this] {
         const ListRefresh refresh{*this};
         albumFiles_->msiAJVOpenClick();
+        if (settings_.resumeOnOpen)
+            ResumeReading();
     });
     both(msiAJVClose, bars_->spbClose, [this] { albumFiles_->msiAJVCloseClick(); });
     both(msiAJVSave, bars_->spbSave, [this] {
@@ -827,6 +928,7 @@ void TfrmFXMainForm::ConnectCommands() {
     // Navigation.
     on(msiNext, [this] { msiNextPrevClick(true); });
     on(msiPrev, [this] { msiNextPrevClick(false); });
+    on(msiResume, [this] { msiResumeClick(); });
     both(msiLAutoChange, ppmLAutoChange, [this] { nav_->msiLAutoChangeClick(); });
     both(msiRAutoChange, ppmRAutoChange, [this] { nav_->msiRAutoChangeClick(); });
     both(ppmRAutoStop, ppmLAutoStop, [this] { nav_->msiAutoStopClick(); });
@@ -880,7 +982,7 @@ void TfrmFXMainForm::Search(bool forward) {
     const int row = FindCommentRow(pictures_, state_.page.currentPage, edtSearch->text(),
                                    forward ? SearchDirection::Forward : SearchDirection::Backward);
     if (row == 0) {
-        AppDialogs().Information(QStringLiteral("検索文字列が見つかりませんでした"));
+        AppDialogs().Information(tr("検索文字列が見つかりませんでした"));
         return;
     }
     const QSignalBlocker block(scbStatus); // a search leaves the scroll bar where it is
@@ -899,7 +1001,26 @@ void TfrmFXMainForm::ppmRenameClick() {
         renameSettings_ = std::make_unique<RenameSettings>();
         renameDlg_ = std::make_unique<TfrmRename>(state_, *renameSettings_, this);
     }
-    folivex::ppmRenameClick(*renameDlg_, *renameSettings_);
+    // While the copies are written the window paints and shows the progress, and holds
+    // off every input but Esc, which stops the run between two files.
+    std::optional<ThumbnailBuildLoop> hold;
+    const QString shown = stbPanel1->text();
+    struct Restore {
+        QLabel* panel;
+        QString text;
+        ~Restore() { panel->setText(text); }
+    } restore{stbPanel1, shown};
+    RenameRunHooks hooks;
+    hooks.status = [this](const QString& text) {
+        stbPanel1->setText(text);
+        stbPanel1->repaint();
+    };
+    hooks.stopping = [this, &hold] {
+        if (!hold)
+            hold.emplace(this);
+        return hold->Stopping();
+    };
+    folivex::ppmRenameClick(*renameDlg_, *renameSettings_, state_, pictures_, hooks);
 }
 
 void TfrmFXMainForm::SetFullScreenChecks(bool checked) {
@@ -970,7 +1091,7 @@ void TfrmFXMainForm::msiViewHelpClick() {
 void TfrmFXMainForm::msiVersionClick() {
     QDialog dlg(this);
     dlg.setObjectName(QStringLiteral("dlgVersion"));
-    dlg.setWindowTitle(QStringLiteral("バージョン情報"));
+    dlg.setWindowTitle(tr("バージョン情報"));
     auto* layout = new QVBoxLayout(&dlg);
     auto* icon = new QLabel(&dlg);
     icon->setPixmap(ProgramIcon().pixmap(64, 64));
@@ -981,9 +1102,10 @@ void TfrmFXMainForm::msiVersionClick() {
     name->setFont(big);
     layout->addWidget(icon, 0, Qt::AlignHCenter);
     layout->addWidget(name, 0, Qt::AlignHCenter);
-    layout->addWidget(new QLabel(QStringLiteral("Version 1.4"), &dlg), 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(tr("Version %1").arg(QStringLiteral("1.4")), &dlg), 0,
+                      Qt::AlignHCenter);
     auto* ok = new QDialogButtonBox(&dlg);
-    ok->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
     connect(ok, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
     layout->addWidget(ok);
     dlg.exec();

@@ -30,6 +30,7 @@ class TfrmOptionDlg;
 class TfrmRename;
 struct RenameSettings;
 class TSPIs;
+class ReadingPositions;
 class PagePictures;
 class ReadableFormats;
 class BookView;
@@ -117,6 +118,9 @@ public:
     void ppmRenameClick();
     void spbAlbumConfClick(QAction* sender);
     void msiNextPrevClick(bool next);
+    // "続きから読む": opens the book at the spread where reading of this album stopped.
+    void msiResumeClick();
+    ReadingPositions& Positions() { return *positions_; }
     void spdSearchClick();
     void spbSDownClick();
     void spbSUpClick();
@@ -129,6 +133,7 @@ public:
     QAction *msiView, *Contents1, *msiSep1, *msiFTVOpen;
     QAction *msiMkThumCa, *msiAdd, *edtDelete, *msiAllClear;
     QAction *msiNext, *msiPrev, *msiLAutoChange, *msiRAutoChange, *msiAutoStop;
+    QAction* msiResume;
     QMenu* msiAutoChange;
     QAction* msiConfig;
     QAction *msiAllDisp, *msiHideAllToolBar, *msiHideAlbumFileBar, *msiHideBasicBar,
@@ -152,6 +157,7 @@ public:
     QLineEdit* edtSearch;
     QScrollBar* scbStatus;
     QLabel *stbPanel0, *stbPanel1;
+    QLabel* stbResume; // "続きあり: N/M" on a cover of an album with a kept position
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -191,6 +197,8 @@ protected:
     std::unique_ptr<TfrmOptionDlg> optionDlg_;
     std::unique_ptr<RenameSettings> renameSettings_;
     std::unique_ptr<TfrmRename> renameDlg_;
+    std::unique_ptr<ReadingPositions> positions_;
+    std::string positionsAlbum_; // the album whose positions were last noted
 
 private:
     struct ListRefresh;
@@ -215,6 +223,14 @@ private:
     void CommitTypedComment();
     // Albums forwarded by second starts while the thumbnail cache was being built.
     void ReceiveWaitingForwards();
+    // Reading positions: the album's name in the store, noting the spread just drawn,
+    // writing the store when another album opens, and the status panel's note.
+    std::string PositionKey() const;
+    void KeepPosition();
+    void NoteAlbumChange();
+    void SavePositions();
+    void ShowKeptPosition();
+    bool ResumeReading();
     std::vector<std::optional<QString>> forwardedDuringBuild_;
 };
 

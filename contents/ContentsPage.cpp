@@ -9,7 +9,9 @@
 #include "loading/PictureFile.h"
 #include "loading/PictureLoader.h"
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -24,7 +26,11 @@ namespace {
 
 constexpr int kFolderPanelWidth = 180;
 constexpr int kPatternPanelHeight = 112;
-const QString kFolderCaption = QStringLiteral("ｶﾚﾝﾄﾌｫﾙﾀﾞ:");
+// The status panel's folder text, "ｶﾚﾝﾄﾌｫﾙﾀﾞ:FOLDER".
+QString FolderStatus(const std::string& folder) {
+    return QCoreApplication::translate("Status", "ｶﾚﾝﾄﾌｫﾙﾀﾞ:%1")
+        .arg(QString::fromStdString(folder));
+}
 
 // The cell's picture rectangle: the picture keeps its aspect ratio, centred in the cell.
 QRect FitInCell(const QRect& cell, int width, int height) {
@@ -60,7 +66,7 @@ void ContentsPage::BuildFolderPanel() {
     auto* column = new QVBoxLayout(pnlDirSelect);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(new QLabel(QStringLiteral("ﾌｫﾙﾀﾞ"), pnlDirSelect));
+    column->addWidget(new QLabel(tr("ﾌｫﾙﾀﾞ"), pnlDirSelect));
     ftvFTree = new TFolderTreeViewPetit(config_.shell, pnlDirSelect);
     column->addWidget(ftvFTree, 1);
     auto* patterns = new QWidget(pnlDirSelect);
@@ -68,7 +74,7 @@ void ContentsPage::BuildFolderPanel() {
     auto* patternColumn = new QVBoxLayout(patterns);
     patternColumn->setContentsMargins(0, 0, 0, 0);
     patternColumn->setSpacing(0);
-    patternColumn->addWidget(new QLabel(QStringLiteral("読込み可能な画像形式"), patterns));
+    patternColumn->addWidget(new QLabel(tr("読込み可能な画像形式"), patterns));
     clbFileExt = new TFileExtList(patterns);
     patternColumn->addWidget(clbFileExt, 1);
     column->addWidget(patterns);
@@ -86,17 +92,18 @@ void ContentsPage::BuildGrid() {
     stgPageList->OnRowsMoved = [this] { ListChanged(); };
 
     ppmContents = new QMenu(stgPageList);
-    ppmAdd = ppmContents->addAction(QStringLiteral("追加(&A)"));
-    ppmDelete = ppmContents->addAction(QStringLiteral("削除(&D)"));
-    ppmDelete->setStatusTip(QStringLiteral("ｷｬﾚｯﾄのある行を削除します。"));
+    ppmAdd = ppmContents->addAction(tr("追加(&A)"));
+    ppmDelete = ppmContents->addAction(tr("削除(&D)"));
+    ppmDelete->setStatusTip(tr("ｷｬﾚｯﾄのある行を削除します。"));
     ppmDelete->setToolTip(ppmDelete->statusTip());
-    ppmAllClear = ppmContents->addAction(QStringLiteral("すべて削除(&C)"));
-    ppmRename = ppmContents->addAction(QStringLiteral("リネーム(&N)"));
+    ppmAllClear = ppmContents->addAction(tr("すべて削除(&C)"));
+    ppmRename = ppmContents->addAction(tr("リネーム(&N)"));
     connect(ppmAdd, &QAction::triggered, this, &ContentsPage::msiAddPicClick);
     connect(ppmDelete, &QAction::triggered, this, &ContentsPage::msiDeletePicClick);
     connect(ppmAllClear, &QAction::triggered, this, &ContentsPage::msiNewClick);
+    // Pictures of an archive are written out as copies too; nothing in it is renamed.
     connect(ppmRename, &QAction::triggered, this, [this] {
-        if (!RefuseForArchive(kArchiveRenameRefused) && hooks_.rename)
+        if (hooks_.rename)
             hooks_.rename();
     });
     connect(ppmContents, &QMenu::aboutToShow, this, &ContentsPage::ppmContentsPopup);
@@ -143,7 +150,7 @@ void ContentsPage::FillFromFolder(const std::string& directory) {
     failedPaths_.clear();
     state_.pictureFolder = PictureFolderOf(directory);
     if (hooks_.status)
-        hooks_.status(kFolderCaption + QString::fromStdString(state_.pictureFolder));
+        hooks_.status(FolderStatus(state_.pictureFolder));
     // An archive that cannot be opened, a damaged archive and a damaged cache are each
     // reported once, after the list and the title show what could be read.
     std::exception_ptr deferred;
@@ -165,7 +172,7 @@ void ContentsPage::FillFromFolder(const std::string& directory) {
     }
     state_.albumTitle = AlbumTitleOfFolder(state_.pictureFolder);
     if (!state_.albumViewingMode && hooks_.caption)
-        hooks_.caption(QStringLiteral("Folivex - ") + QString::fromStdString(state_.albumTitle));
+        hooks_.caption(WindowCaption(false, state_.albumTitle));
     ReportArchiveListing(listing);
     if (deferred)
         std::rethrow_exception(deferred);
@@ -210,7 +217,7 @@ void ContentsPage::msiAddPicClick() {
     }
     stgPageList->Model().Refresh();
     if (hooks_.status)
-        hooks_.status(kFolderCaption + QString::fromStdString(state_.pictureFolder));
+        hooks_.status(FolderStatus(state_.pictureFolder));
     if (hooks_.storeFolder)
         hooks_.storeFolder(state_.pictureFolder);
     ListChanged();
@@ -226,7 +233,7 @@ void ContentsPage::msiDeletePicClick() {
 void ContentsPage::msiNewClick() {
     ResetPageList();
     if (hooks_.status)
-        hooks_.status(kFolderCaption + QStringLiteral("無し"));
+        hooks_.status(QCoreApplication::translate("Status", "ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し"));
     ListChanged();
 }
 

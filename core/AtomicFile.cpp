@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -169,6 +170,21 @@ void AtomicFile::CopyOwnerAndMode() {
         Fail(texts_.cannotWrite);
 }
 
+bool AtomicFile::RenameIntoPlace() {
+    if (!noReplace_)
+        return ::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace rename: a hard link fails on an existing name
+    // just as well; the temporary name then goes.
+    if (::link(temporary_.c_str(), target_.c_str()) != 0)
+        return false;
+    ::unlink(temporary_.c_str());
+    return true;
+}
+
 void AtomicFile::Commit(std::string_view bytes) {
     Commit(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
@@ -179,12 +195,14 @@ void AtomicFile::Commit(std::span<const std::uint8_t> bytes) {
     if (!WriteAll(fd_, bytes))
         Fail(texts_.cannotWrite);
     CopyOwnerAndMode();
+    const timespec times[2] = {{0, UTIME_OMIT}, mtime_};
+    if (keepTime_ && ::futimens(fd_, times) != 0)
+        Fail(texts_.cannotWrite);
     if (InjectedFailure(SaveStep::Sync, bytes.size()) != 0 || ::fsync(fd_) != 0)
         Fail(texts_.cannotWrite);
     const int closed = ::close(fd_);
     fd_ = -1;
-    if (closed != 0 || InjectedFailure(SaveStep::Rename, bytes.size()) != 0 ||
-        ::rename(temporary_.c_str(), target_.c_str()) != 0)
+    if (closed != 0 || InjectedFailure(SaveStep::Rename, bytes.size()) != 0 || !RenameIntoPlace())
         Fail(texts_.cannotWrite);
     temporary_.clear(); // it is the target now
     committed_ = true;

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <time.h>
 
 namespace folivex {
 
@@ -35,6 +36,14 @@ public:
 
     // Adds execute permission wherever read permission is given (launchers).
     void SetExecutable(bool executable) { executable_ = executable; }
+    // Never replaces a file: Commit fails with texts.cannotWrite when the target exists
+    // by then (copies written out beside files of their own).
+    void SetNoReplace(bool noReplace) { noReplace_ = noReplace; }
+    // The modification time the new file gets (a copy keeps its original's).
+    void SetModificationTime(const timespec& time) {
+        mtime_ = time;
+        keepTime_ = true;
+    }
 
     // Writes all bytes, flushes them, renames the file over the target and flushes the
     // folder. Raises texts.cannotWrite on failure; the old file then stays as it was
@@ -47,6 +56,7 @@ public:
 private:
     [[noreturn]] void Fail(std::string_view pattern);
     void CopyOwnerAndMode();
+    bool RenameIntoPlace();
 
     std::string path_;   // as given, for messages
     std::string target_; // the file actually replaced (a link's target)
@@ -54,6 +64,9 @@ private:
     AtomicFileTexts texts_;
     int fd_ = -1;
     bool executable_ = false;
+    bool noReplace_ = false;
+    bool keepTime_ = false;
+    timespec mtime_{};
     bool committed_ = false;
 };
 

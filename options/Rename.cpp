@@ -1,5 +1,6 @@
 #include "options/Rename.h"
 
+#include "albumfile/AlbumExport.h"
 #include "ui/Dialogs.h"
 
 #include <QGridLayout>
@@ -29,10 +30,10 @@ template <typename Layout> Layout* Tight(Layout* layout) {
 
 TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget* parent)
     : QDialog(parent), state_(state), target_(target) {
-    setWindowTitle(QStringLiteral("リネーム"));
+    setWindowTitle(tr("リネーム"));
     setFixedSize(296, 234);
 
-    auto* format = new QGroupBox(QStringLiteral("出力ﾌｧｲﾙ名書式"), this);
+    auto* format = new QGroupBox(tr("出力ﾌｧｲﾙ名書式"), this);
     edtTopStr = new QLineEdit(format);
     edtEndStr = new QLineEdit(format);
     auto* sample = new QLabel(QStringLiteral("000"), format);
@@ -42,15 +43,15 @@ TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget*
     auto* extension = new QLabel(QStringLiteral(".JPG"), format);
     extension->setStyleSheet(QStringLiteral("color: gray;"));
     auto* formatGrid = Tight(new QGridLayout(format));
-    formatGrid->addWidget(new QLabel(QStringLiteral("先頭文字列"), format), 0, 0);
-    formatGrid->addWidget(new QLabel(QStringLiteral("末尾文字列"), format), 0, 2);
+    formatGrid->addWidget(new QLabel(tr("先頭文字列"), format), 0, 0);
+    formatGrid->addWidget(new QLabel(tr("末尾文字列"), format), 0, 2);
     formatGrid->addWidget(edtTopStr, 1, 0);
     formatGrid->addWidget(sample, 1, 1);
     formatGrid->addWidget(edtEndStr, 1, 2);
     formatGrid->addWidget(extension, 1, 3);
     formatGrid->addWidget(GreenMark(format), 1, 4);
 
-    auto* serial = new QGroupBox(QStringLiteral("連番設定"), this);
+    auto* serial = new QGroupBox(tr("連番設定"), this);
     speNumFig = new BeepSpinBox(serial);
     speNumFig->setRange(0, 10);
     speNumFig->setValue(3);
@@ -58,31 +59,31 @@ TfrmRename::TfrmRename(const AlbumState& state, RenameSettings& target, QWidget*
     speNumInc->setRange(1, 1000);
     speNumInc->setValue(1);
     auto* serialRow = Tight(new QHBoxLayout(serial));
-    serialRow->addWidget(new QLabel(QStringLiteral("数字桁数"), serial));
+    serialRow->addWidget(new QLabel(tr("数字桁数"), serial));
     serialRow->addWidget(speNumFig);
-    serialRow->addWidget(new QLabel(QStringLiteral("桁"), serial));
-    serialRow->addWidget(new QLabel(QStringLiteral("増分"), serial));
+    serialRow->addWidget(new QLabel(tr("桁"), serial));
+    serialRow->addWidget(new QLabel(tr("増分"), serial));
     serialRow->addWidget(speNumInc);
     serialRow->addStretch();
 
-    auto* output = new QGroupBox(QStringLiteral("出力フォルダ"), this);
+    auto* output = new QGroupBox(tr("出力フォルダ"), this);
     edtOutputFolder = new QLineEdit(output);
     edtOutputFolder->setReadOnly(true);
-    btnOFolderSelect = new QPushButton(QStringLiteral("参照.."), output);
+    btnOFolderSelect = new QPushButton(tr("参照.."), output);
     auto* outputRow = Tight(new QHBoxLayout(output));
     outputRow->addWidget(edtOutputFolder);
     outputRow->addWidget(btnOFolderSelect);
 
-    btnOK = new QPushButton(QStringLiteral("変換開始"), this);
+    btnOK = new QPushButton(tr("変換開始"), this);
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    btnCancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     connect(btnOFolderSelect, &QPushButton::clicked, this, &TfrmRename::btnOFolderSelectClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmRename::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* note = new QHBoxLayout;
     note->addWidget(GreenMark(this));
-    note->addWidget(new QLabel(QStringLiteral("出力拡張子は例です。"), this));
+    note->addWidget(new QLabel(tr("出力拡張子は例です。"), this));
     note->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -108,13 +109,12 @@ void TfrmRename::btnOFolderSelectClick() {
 void TfrmRename::btnOKClick() {
     const QString folder = edtOutputFolder->text();
     if (folder.isEmpty()) {
-        AppDialogs().WarningYes(QStringLiteral("出力先フォルダが指定されていません。"));
+        AppDialogs().WarningYes(tr("出力先フォルダが指定されていません。"));
         return;
     }
     const QString withSlash = folder.endsWith(QLatin1Char('/')) ? folder : folder + '/';
     if (withSlash == QString::fromStdString(state_.pictureFolder)) {
-        AppDialogs().WarningYes(
-            QStringLiteral("現在読み込んでいる画像のあるフォルダには出力できません。"));
+        AppDialogs().WarningYes(tr("現在読み込んでいる画像のあるフォルダには出力できません。"));
         return;
     }
     target_.RenameTopText = edtTopStr->text().toUtf8().toStdString();
@@ -127,19 +127,56 @@ void TfrmRename::btnOKClick() {
 
 QString RenameSummary(const RenameSettings& s) {
     const QStringList lines{
-        QStringLiteral("テスト"),
-        QStringLiteral("  先頭文字列") + QString::fromStdString(s.RenameTopText),
-        QStringLiteral("  末尾文字列") + QString::fromStdString(s.RenameEndText),
-        QStringLiteral("  連番桁数  ") + QString::number(s.RenameFigures),
-        QStringLiteral("  連番増分  ") + QString::number(s.RenameStep),
-        QStringLiteral("  出力先    ") + QString::fromStdString(s.RenameOutputFolder)};
+        TfrmRename::tr("テスト"),
+        TfrmRename::tr("  先頭文字列") + QString::fromStdString(s.RenameTopText),
+        TfrmRename::tr("  末尾文字列") + QString::fromStdString(s.RenameEndText),
+        TfrmRename::tr("  連番桁数  ") + QString::number(s.RenameFigures),
+        TfrmRename::tr("  連番増分  ") + QString::number(s.RenameStep),
+        TfrmRename::tr("  出力先    ") + QString::fromStdString(s.RenameOutputFolder)};
     return lines.join(QStringLiteral("\r\n"));
 }
 
-void ppmRenameClick(TfrmRename& dialog, const RenameSettings& settings) {
+namespace {
+
+ExportFormat FormatOf(const RenameSettings& s) {
+    return {s.RenameTopText, s.RenameEndText, s.RenameFigures, s.RenameStep, s.RenameOutputFolder};
+}
+
+QString RunReport(const AlbumExport::Result& result) {
+    QString text = result.stopped
+                       ? TfrmRename::tr("中止しました。%1 個のファイルを書き出しました。")
+                       : TfrmRename::tr("%1 個のファイルを書き出しました。");
+    text = text.arg(result.written);
+    if (!result.albumPath.empty())
+        text +=
+            QStringLiteral("\r\n") +
+            TfrmRename::tr("アルバムファイル: %1").arg(QString::fromStdString(result.albumPath));
+    return text;
+}
+
+} // namespace
+
+void ppmRenameClick(TfrmRename& dialog, const RenameSettings& settings, const AlbumState& state,
+                    const PictureList& pictures, const RenameRunHooks& hooks) {
     if (!dialog.Execute())
         return;
-    AppDialogs().WarningYes(RenameSummary(settings));
+    AlbumExport copies(state, pictures, FormatOf(settings));
+    if (!AppDialogs().Confirm(RenameSummary(settings) + QStringLiteral("\r\n\r\n") +
+                              TfrmRename::tr("これらのファイルを書き出しますか?")))
+        return;
+    const std::string taken = copies.FirstExistingTarget();
+    if (!taken.empty()) {
+        AppDialogs().WarningYes(
+            TfrmRename::tr("%1 は既にあります。ファイルは書き出しませんでした。")
+                .arg(QString::fromStdString(taken)));
+        return;
+    }
+    const auto result = copies.Run([&hooks](std::size_t done, std::size_t total) {
+        if (hooks.status)
+            hooks.status(TfrmRename::tr("書き出し中 %1/%2 (Escで中止)").arg(done).arg(total));
+        return !(hooks.stopping && hooks.stopping());
+    });
+    AppDialogs().Information(RunReport(result));
 }
 
 } // namespace folivex

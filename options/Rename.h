@@ -1,17 +1,18 @@
 // The batch rename dialog "リネーム": the leading text, serial number, trailing text and
-// output folder under which the listed pictures would be written out. The program copies
-// and renames nothing; a confirmed dialog only stores the settings, which the summary box
-// then shows.
+// output folder under which the listed pictures are written out as copies, with an album
+// file of the new names beside them. The originals are never renamed or changed.
 #pragma once
 
 #include "options/OptionWidgets.h"
 #include "view/AlbumState.h"
+#include "view/PictureList.h"
 
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <functional>
 #include <string>
 
 namespace folivex {
@@ -51,7 +52,18 @@ private:
 // The six lines of the summary box, joined by CR LF.
 QString RenameSummary(const RenameSettings& settings);
 
-// The picture list's "リネーム(&N)": the dialog, then, when confirmed, the summary box.
-void ppmRenameClick(TfrmRename& dialog, const RenameSettings& settings);
+// How a run of copies reaches the window: the progress text for the status panel, and
+// whether to stop (it lets the window paint and take Esc meanwhile).
+struct RenameRunHooks {
+    std::function<void(const QString&)> status;
+    std::function<bool()> stopping;
+};
+
+// The picture list's "リネーム(&N)": the dialog; when confirmed, a box with the summary
+// that asks whether to write; then the copies of the listed pictures in album order, or
+// a warning naming the first copy whose name is taken (and nothing written); finally a
+// box with the number of files written.
+void ppmRenameClick(TfrmRename& dialog, const RenameSettings& settings, const AlbumState& state,
+                    const PictureList& pictures, const RenameRunHooks& hooks = {});
 
 } // namespace folivex

@@ -999,5 +999,29 @@ To save them under another name, type it in the box below.</translation>
         <source>  出力先    </source>
         <translation>  Output folder: </translation>
     </message>
+    <message>
+        <source>中止しました。%1 個のファイルを書き出しました。</source>
+        <translation>Stopped. %1 files were written.</translation>
+    </message>
+    <message>
+        <source>%1 個のファイルを書き出しました。</source>
+        <translation>%1 files were written.</translation>
+    </message>
+    <message>
+        <source>アルバムファイル: %1</source>
+        <translation>Album file: %1</translation>
+    </message>
+    <message>
+        <source>これらのファイルを書き出しますか?</source>
+        <translation>Write these files?</translation>
+    </message>
+    <message>
+        <source>%1 は既にあります。ファイルは書き出しませんでした。</source>
+        <translation>%1 exists already. No files were written.</translation>
+    </message>
+    <message>
+        <source>書き出し中 %1/%2 (Escで中止)</source>
+        <translation>Writing %1/%2 (Esc stops)</translation>
+    </message>
 </context>
 </TS>

@@ -32,6 +32,7 @@ struct AlbumState {
     std::string pictureFolder; // always ends with "/" once chosen
     int activeView = 0;        // 0 View page, 1 Contents page, -1 after an album opened
     bool albumViewingMode = false;
+    std::string albumFile;    // the album file read last, while in album viewing mode
     std::string albumTexture; // texture line of the last album file read
 };
 

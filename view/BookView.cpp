@@ -1,6 +1,7 @@
 #include "view/BookView.h"
 
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
 #include "view/BookLayout.h"
 
 #include <QGuiApplication>
@@ -97,6 +98,8 @@ void BookView::DrawSpread() {
     // Composed apart and kept only when every picture was read, so a failed drawing
     // leaves the buffers (and what is shown) as they were.
     buffers_ = renderer_.DrawSpread(size, [&busy] { busy.emplace(); });
+    if (spreadDrawn_)
+        spreadDrawn_();
     renderer_.PrefetchAround(size);
 }
 
@@ -163,16 +166,14 @@ void BookView::ppmBilinearClick() {
 }
 
 void BookView::spbWriteTitleClick() {
-    const auto title = AppDialogs().InputBox(QStringLiteral("タイトルの変更"),
-                                             QStringLiteral("タイトルを入力してください"),
-                                             QString::fromStdString(state_.albumTitle));
+    const auto title =
+        AppDialogs().InputBox(QCoreApplication::translate("Dialogs", "タイトルの変更"),
+                              QCoreApplication::translate("Dialogs", "タイトルを入力してください"),
+                              QString::fromStdString(state_.albumTitle));
     if (title)
         state_.albumTitle = title->toStdString();
     if (w_.window) {
-        const QString prefix = state_.albumViewingMode
-                                   ? QStringLiteral("Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - ")
-                                   : QStringLiteral("Folivex - ");
-        w_.window->setWindowTitle(prefix + QString::fromStdString(state_.albumTitle));
+        w_.window->setWindowTitle(WindowCaption(state_.albumViewingMode, state_.albumTitle));
     }
     if (state_.page.IsFrontCover())
         DrawFrontCover();

@@ -62,6 +62,10 @@ public:
 
     const PageBuffers& Buffers() const { return buffers_; }
 
+    // Called after each spread drawn at the current page (not after a failed drawing),
+    // so the window can note where reading is.
+    void SetSpreadDrawnHook(std::function<void()> hook) { spreadDrawn_ = std::move(hook); }
+
 private:
     void PlaceClosedBook(Cover cover);
     QSize DrawingSizeOf(const PageImage* page);
@@ -71,6 +75,7 @@ private:
     BookWidgets w_;
     BookRenderer renderer_;
     PageBuffers buffers_;
+    std::function<void()> spreadDrawn_;
 };
 
 } // namespace folivex

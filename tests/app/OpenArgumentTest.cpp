@@ -3,6 +3,7 @@
 #include "FormFixture.h"
 
 #include "contents/ContentsPage.h"
+#include "view/Navigator.h"
 #include "view/PageImage.h"
 
 #include <QApplication>
@@ -123,6 +124,51 @@ TEST_F(OpenArgumentTest, AFolderForwardedDuringACacheBuildOpensAfterIt) {
     QApplication::processEvents(); // the waiting album is opened now
     EXPECT_EQ(form->State().pictureFolder, second + "/");
     EXPECT_EQ(form->RowCount(), 2);
+    EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(OpenArgumentTest, TheSpreadReadLastIsWrittenWhenAnotherAlbumOpensAndComesBack) {
+    const std::string folder = CopySample();
+    const std::string other = dir_.path().toStdString() + "/other";
+    std::filesystem::create_directories(other);
+    std::filesystem::copy_file(folder + "/IMG001.JPG", other + "/a.jpg");
+    const std::string store = dir_.path().toStdString() + "/Positions.txt";
+    auto slurp = [&store] {
+        std::ifstream in(store, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    {
+        auto form = StartWith(folder);
+        EXPECT_FALSE(form->msiResume->isEnabled());
+        form->Nav().OpenAtRow(8);
+        EXPECT_EQ(form->State().page.currentPage, 7);
+        EXPECT_FALSE(std::filesystem::exists(store)) << "turning pages writes nothing";
+        EXPECT_EQ(form->OpenArgument(QString::fromStdString(other)),
+                  TfrmFXMainForm::OpenedAs::Listing);
+        EXPECT_NE(slurp().find("\t7\t" + folder + "/\tIMG007.JPG\n"), std::string::npos);
+
+        // Back at the first album: the cover, the note, and the item that turns there.
+        form->OpenArgument(QString::fromStdString(folder));
+        EXPECT_EQ(form->State().page.currentPage, 0);
+        EXPECT_FALSE(form->stbResume->isHidden());
+        EXPECT_EQ(form->stbResume->text(), QStringLiteral("続きあり: 7/12"));
+        ASSERT_TRUE(form->msiResume->isEnabled());
+        form->msiResume->trigger();
+        EXPECT_EQ(form->State().page.currentPage, 7);
+        EXPECT_TRUE(form->stbResume->isHidden());
+        form->Nav().OpenAtRow(11);
+        form->close();
+    }
+    EXPECT_NE(slurp().find("\t11\t" + folder + "/\tIMG011.JPG\n"), std::string::npos);
+
+    // With the option on, the album opens at the kept spread, also when a picture before
+    // it was removed: the picture is found by its name.
+    IniFile(dir_.path().toStdString() + "/Folmo.INI").WriteBool("Folivex", "ResumeOnOpen", true);
+    std::filesystem::remove(folder + "/IMG002.JPG");
+    auto form = StartWith(folder);
+    EXPECT_TRUE(form->CurrentSettings().resumeOnOpen);
+    EXPECT_EQ(form->State().page.currentPage, 9);
+    EXPECT_EQ(form->Pictures().FileName(10), "IMG011.JPG");
     EXPECT_TRUE(dialogs_.shown.empty());
 }
 

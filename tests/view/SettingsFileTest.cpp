@@ -48,6 +48,7 @@ TEST(SettingsFile, FirstStartDefaults) {
     EXPECT_EQ(a.pageColor, "clWhite");
     EXPECT_EQ(a.acInterval, 5);
     EXPECT_EQ(s.susieLoc, 1);
+    EXPECT_FALSE(s.resumeOnOpen);
     EXPECT_FALSE(fs::exists(file.path)) << "reading must not create the file";
 }
 
@@ -74,12 +75,15 @@ TEST(SettingsFile, EveryValueSurvivesARestartUnderItsOwnKey) {
     s.susieLoc = 2;
     s.imgViewer = "/usr/bin/eog";
     s.shortcutFolderHistory = {"/a/", "/b/", "", "/d/", "/e/"};
+    s.resumeOnOpen = true;
     WriteSettingsFile(ini, s, a);
 
     const std::string text = file.Text();
     EXPECT_NE(text.find("SpilitMode=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("MaxOpen=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("SCFolderHist3=\r\n"), std::string::npos);
+    // This program's own key, in a section of its own after every key of the design.
+    EXPECT_NE(text.find("[Folivex]\r\nResumeOnOpen=1\r\n"), std::string::npos);
     // A new file keeps the keys in the order the program has always written them.
     const char* order[] = {"Current=",    "Check=",        "Size=",       "Rate=",
                            "MaxOpen=",    "BStandFolder=", "OpenMode=",   "TextureFName=",
@@ -112,4 +116,5 @@ TEST(SettingsFile, EveryValueSurvivesARestartUnderItsOwnKey) {
     EXPECT_EQ(rs.susieLoc, s.susieLoc);
     EXPECT_EQ(rs.imgViewer, s.imgViewer);
     EXPECT_EQ(rs.shortcutFolderHistory, s.shortcutFolderHistory);
+    EXPECT_TRUE(rs.resumeOnOpen);
 }
