@@ -6,6 +6,8 @@
 // that data cut short or missing is refused rather than shown as black.
 #include "JpegEncode.h"
 #include "LoadingTestUtil.h"
+#include "loading/PictureLoader.h"
+#include "loading/SPIBitmap.h"
 #include "loading/SPIs.h"
 
 #include <gtest/gtest.h>
@@ -390,6 +392,31 @@ TEST_F(RawPlugIn, ShowsAPreviewOfHalfTheSensorElseTheHalfSizeDemosaicUprightOnce
 }
 
 // Lets the first report pass and stops at the next: inside LibRaw when it demosaics.
+// The program's own loading: a DNG by its content under any name, and a TIFF-like raw by
+// its name, reach this plug-in rather than the TIFF one.
+TEST_F(RawPlugIn, IsTheHostsChoiceForRaws) {
+    const Bytes dng = Dng({1, kRedRaw, Preview::Jpeg, 128, 85, {kGreen, kGreen}});
+    Bytes plainTiffRaw = dng; // the DNGVersion tag renamed: a NEF-like TIFF raw
+    const Bytes tag{0x12, 0xC6};
+    const auto at = std::search(plainTiffRaw.begin(), plainTiffRaw.end(), tag.begin(), tag.end());
+    ASSERT_NE(at, plainTiffRaw.end());
+    at[0] = 0x00, at[1] = 0xC7; // 50944, unknown to LibRaw, kept in tag order
+    test::TempDir dir;
+    const struct {
+        const char* name;
+        const Bytes& bytes;
+    } cases[] = {{"a.dng", dng}, {"a.tif", dng}, {"a.nef", plainTiffRaw}};
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        test::WriteFile(dir / name, bytes);
+        TSPIBitmap bitmap;
+        Bitmap24 picture;
+        ASSERT_NO_THROW(picture = LoadPicture24(dir / name, bitmap));
+        EXPECT_EQ(picture.width, 128);
+        EXPECT_EQ(picture.height, 85);
+    }
+}
+
 int32_t StopAtTheSecondReport(int32_t, int32_t, intptr_t calls) {
     return ++*reinterpret_cast<int*>(calls) >= 2;
 }
