@@ -7,7 +7,7 @@ import time
 import unittest
 
 from harness import (BLUE, CYAN, GREEN, MAGENTA, RED, YELLOW, Case, read_album, read_ini,
-                     wait_until, write_ini)
+                     write_album, write_ini)
 
 # FOLIVEX_E2E_KEEP=folder keeps the resumed spread's screenshot and the written-out folder.
 KEEP = os.environ.get("FOLIVEX_E2E_KEEP")
@@ -76,7 +76,11 @@ class Positions(Case):
         self.program.write_settings()
         out = os.path.join(self._tmp, "written")
         os.makedirs(out)
-        win = self.launch()
+        album = os.path.join(self._tmp, "source.ajv")
+        comments = ["%d枚目のコメント" % i for i in range(1, 7)]
+        write_album(album, self.program.pictures + "/",
+                    [("p%d.bmp" % i, c) for i, c in enumerate(comments, 1)], title="旅")
+        win = self.launch(album, caption="Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - 旅")
         x, y, w, h = win.geometry()
         self.screen.key("F3")
         time.sleep(0.8)
@@ -104,23 +108,23 @@ class Positions(Case):
         self.answer(question, "y")
         report = self.wait_window(win.proc, "情報")
         written = ["IMG%03d.bmp" % i for i in range(1, 7)]
-        self.assertEqual(sorted(os.listdir(out)), written + ["pictures.ajv"])
+        self.assertEqual(sorted(os.listdir(out)), written + ["旅.ajv"])
         self.answer(report, "Return")
         for i, name in enumerate(written):
             with open(os.path.join(out, name), "rb") as a, \
                     open(os.path.join(self.program.pictures, "p%d.bmp" % (i + 1)), "rb") as b:
                 self.assertEqual(a.read(), b.read(), name)
-        lines = read_album(os.path.join(out, "pictures.ajv"))
+        lines = read_album(os.path.join(out, "旅.ajv"))  # CP932, as the reader takes it
         self.assertEqual(lines[0], "6")
-        self.assertEqual(lines[1::2][:6], written)
+        self.assertEqual(lines[1:13:2], written)
+        self.assertEqual(lines[2:13:2], comments)
         self.assertEqual(lines[-2:], [out + "/", ""])  # the copies' folder, CR LF ended
         if KEEP:
             shutil.copytree(out, os.path.join(KEEP, "written"), dirs_exist_ok=True)
 
         # The copied album opens with its pictures.
         self.quit(win)
-        win = self.launch(os.path.join(out, "pictures.ajv"),
-                          caption="Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - pictures")
+        win = self.launch(os.path.join(out, "旅.ajv"), caption="Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - 旅")
         self.screen.key("space")
         self.spread(win, RED, GREEN)
 
