@@ -67,6 +67,18 @@ QAction* AddItem(QMenu* menu, const QString& caption, QObject* owner = nullptr) 
     return a;
 }
 
+// The menu bar grabs the mnemonic of every menu it holds, hidden ones too: a hidden
+// "編集(&E)" would share Alt+E with "その他(&E)" and take the first press itself. A hidden
+// menu therefore leaves the bar, and comes back in front of `before`.
+void ShowBarMenu(QMenuBar* bar, QMenu* menu, QMenu* before, bool shown) {
+    QAction* item = menu->menuAction();
+    item->setVisible(shown);
+    if (!shown)
+        bar->removeAction(item);
+    else if (!bar->actions().contains(item))
+        bar->insertAction(before->menuAction(), item);
+}
+
 } // namespace
 
 TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
@@ -390,7 +402,7 @@ void TfrmFXMainForm::FormShow() {
     spbSUp->hide();
     ApplyModeButtons();
     mniOperation->menuAction()->setVisible(true);
-    mniEdit->menuAction()->setVisible(false);
+    ShowBarMenu(menuBar(), mniEdit, mniOperation, false);
     UpdatePageCounter();
     if (remembered && settings_.resumeOnOpen)
         ResumeReading();
@@ -833,7 +845,7 @@ void TfrmFXMainForm::msiViewClick() {
     state_.activeView = 0;
     keyPreview_ = true;
     mniOperation->menuAction()->setVisible(true);
-    mniEdit->menuAction()->setVisible(false);
+    ShowBarMenu(menuBar(), mniEdit, mniOperation, false);
     if (!state_.albumViewingMode) {
         msiFTVOpen->setVisible(false);
         msiSep1->setVisible(false);
@@ -851,7 +863,7 @@ void TfrmFXMainForm::msiContentsClick() {
     contents_->LoadThumbnailCache();
     keyPreview_ = false;
     mniOperation->menuAction()->setVisible(false);
-    mniEdit->menuAction()->setVisible(true);
+    ShowBarMenu(menuBar(), mniEdit, mniOperation, true);
     if (!state_.albumViewingMode) {
         msiFTVOpen->setVisible(true);
         msiSep1->setVisible(true);

@@ -81,9 +81,12 @@ TEST_F(ShellTest, MenuCaptionsShortcutsAndInitialStates) {
     EXPECT_TRUE(form->Bars().spb2Spilit->isChecked());
     EXPECT_TRUE(form->Bars().spbRightOpen->isChecked());
     EXPECT_TRUE(form->Bars().spbNormalImage->isChecked());
+    // The bar holds the menus the page shows (a hidden one would keep its mnemonic), so
+    // the captions are read from every menu.
     QStringList top;
-    for (QAction* a : form->menuBar()->actions())
-        top << a->text();
+    for (QMenu* m : {form->mniFile, form->mniView, form->mniEdit, form->mniOperation,
+                     form->mniOther, form->mniWindow, form->mniHelp})
+        top << m->menuAction()->text();
     EXPECT_EQ(top, (QStringList{"ﾌｧｲﾙ(&F)", "表示(&V)", "編集(&E)", "操作(&O)", "その他(&E)",
                                 "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
     QStringList popup;
@@ -265,4 +268,30 @@ TEST_F(ShellTest, AFailedAlbumLoadLeavesNoStaleRowsInTheGrid) {
     } catch (const std::exception&) {
     }
     EXPECT_EQ(form->Contents().stgPageList->RowHeader().count(), form->RowCount() - 1);
+}
+
+// The menu bar took the mnemonics of hidden menus too: with the Edit menu hidden but held
+// on the View page, Alt+E went to it and "その他(&E)" opened only on a second press.
+TEST_F(ShellTest, AltEOpensTheMenuThePageShows) {
+    auto form = Create();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto altE = [&form] {
+        QTest::keyClick(form.get(), Qt::Key_E, Qt::AltModifier);
+        QAction* opened = form->menuBar()->activeAction();
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        QTest::keyClick(form->menuBar(), Qt::Key_Escape);
+        return opened;
+    };
+    EXPECT_EQ(altE(), form->mniOther->menuAction());
+    form->msiContentsClick();
+    EXPECT_EQ(altE(), form->mniEdit->menuAction());
+    form->msiViewClick();
+    EXPECT_EQ(altE(), form->mniOther->menuAction());
+    // The Edit menu comes back in its place, between the View and the Operation menus.
+    form->msiContentsClick();
+    const QList<QAction*> bar = form->menuBar()->actions();
+    EXPECT_EQ(bar.indexOf(form->mniEdit->menuAction()) + 1,
+              bar.indexOf(form->mniOperation->menuAction()));
 }
