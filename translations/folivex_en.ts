@@ -491,8 +491,7 @@ To list another folder, first empty the contents with Clear All.</translation>
         <source>また、この設定情報を格納したファイルへのショートカットを任意の場所に作成するこ
 とができます。
 ショートカット名は表紙に表示されるタイトル名になります。</source>
-        <translation>You can also create a shortcut to the file that holds these settings, in a folder
-of your choice.
+        <translation>You can also create a shortcut to this album file in a folder of your choice.
 The shortcut is named after the title shown on the cover.</translation>
     </message>
     <message>
