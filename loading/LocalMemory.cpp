@@ -3,6 +3,8 @@
 // plug-in resolves them when it is loaded. Every live handle is kept in a table: the
 // host asks a handle's size before it reads a plug-in's block, and a handle that a
 // plug-in made up is simply unknown instead of a wild pointer.
+#include "loading/LocalMemory.h"
+
 #include "folivex/susie.h"
 
 #include <cstdlib>
@@ -28,6 +30,12 @@ HandleTable& Table() {
 }
 
 } // namespace
+
+std::size_t folivex::LiveLocalHandles() {
+    auto& table = Table();
+    std::lock_guard lock(table.mutex);
+    return table.blocks.size();
+}
 
 extern "C" {
 

@@ -45,9 +45,9 @@ static void put32(unsigned char* p, uint32_t v) {
 }
 
 int32_t spi_dib_create(SpiDib* dib, uint32_t width, uint32_t height, int bits) {
-    const size_t colors = bits == 8 ? 256 : 0;
+    const size_t colors = bits == 8 ? 256 : bits == 1 ? 2 : 0;
     memset(dib, 0, sizeof *dib);
-    if (!spi_size_allowed(width, height) || (bits != 8 && bits != 24))
+    if (!spi_size_allowed(width, height) || (bits != 1 && bits != 8 && bits != 24))
         return SPI_BROKEN_DATA;
     dib->width = width;
     dib->height = height;
@@ -72,7 +72,7 @@ int32_t spi_dib_create(SpiDib* dib, uint32_t width, uint32_t height, int bits) {
 }
 
 void spi_dib_set_color(SpiDib* dib, unsigned index, uint8_t red, uint8_t green, uint8_t blue) {
-    if (dib->bits != 8 || index > 255)
+    if (dib->bits == 24 || index >= (1u << dib->bits))
         return;
     unsigned char* entry = dib->header + 40 + 4 * index;
     entry[0] = blue;
@@ -153,17 +153,6 @@ static void upright_walk(const SpiRgba* p, int orientation, uint32_t y, const ui
     *start = p->pixels + (size_t)sy * p->stride + (size_t)sx * 4;
 }
 
-/* One channel of a pixel laid onto white. */
-static uint8_t on_white(uint8_t c, uint8_t a, SpiAlpha alpha) {
-    if (alpha == SPI_ALPHA_NONE || a == 255)
-        return c;
-    if (alpha == SPI_ALPHA_PREMULTIPLIED) {
-        const unsigned v = (unsigned)c + 255u - a;
-        return (uint8_t)(v > 255 ? 255 : v);
-    }
-    return (uint8_t)(((unsigned)c * a + 255u * (255u - a) + 127u) / 255u);
-}
-
 int32_t spi_dib_put_rgba(SpiDib* dib, const SpiRgba* picture, int orientation,
                          SusieProgressCallback progress, intptr_t data) {
     orientation = spi_orientation_valid(orientation);
@@ -177,12 +166,15 @@ int32_t spi_dib_put_rgba(SpiDib* dib, const SpiRgba* picture, int orientation,
         upright_walk(picture, orientation, y, &src, &step);
         unsigned char* out = spi_dib_row(dib, y);
         for (uint32_t x = 0; x < dib->width; ++x, src += step, out += 3) {
-            out[0] = on_white(src[2], src[3], picture->alpha);
-            out[1] = on_white(src[1], src[3], picture->alpha);
-            out[2] = on_white(src[0], src[3], picture->alpha);
+            out[0] = spi_on_white(src[2], src[3], picture->alpha);
+            out[1] = spi_on_white(src[1], src[3], picture->alpha);
+            out[2] = spi_on_white(src[0], src[3], picture->alpha);
         }
     }
-    spi_progress(progress, data, dib->height, dib->height);
+    if (spi_progress(progress, data, dib->height, dib->height)) {
+        spi_dib_discard(dib);
+        return SPI_ABORTED;
+    }
     return SPI_OK;
 }
 

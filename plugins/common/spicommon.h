@@ -46,8 +46,8 @@ int spi_progress(SusieProgressCallback progress, intptr_t data, uint32_t num, ui
 /* Fills a picture information record for a picture of the given true size. */
 void spi_picture_info(SusiePictureInfo* info, uint32_t width, uint32_t height, int depth);
 
-/* A device-independent bitmap being built: 24 bits, or 8 bits with a 256-entry colour
- * table. Rows are stored bottom-up; spi_dib_row counts from the top. */
+/* A device-independent bitmap being built: 24 bits, or 8 or 1 bits with a colour table
+ * of 256 or 2 entries. Rows are stored bottom-up; spi_dib_row counts from the top. */
 typedef struct {
     uint32_t width, height;
     int bits;
@@ -73,6 +73,17 @@ void spi_upright_size(int orientation, uint32_t width, uint32_t height, uint32_t
 
 /* How the colour of a pixel with alpha is stored. */
 typedef enum { SPI_ALPHA_NONE, SPI_ALPHA_STRAIGHT, SPI_ALPHA_PREMULTIPLIED } SpiAlpha;
+
+/* One colour channel of a pixel laid onto white, rounded alike in every plug-in. */
+static inline uint8_t spi_on_white(uint8_t c, uint8_t a, SpiAlpha alpha) {
+    if (alpha == SPI_ALPHA_NONE || a == 255)
+        return c;
+    if (alpha == SPI_ALPHA_PREMULTIPLIED) {
+        const unsigned v = (unsigned)c + 255u - a;
+        return (uint8_t)(v > 255 ? 255 : v);
+    }
+    return (uint8_t)(((unsigned)c * a + 255u * (255u - a) + 127u) / 255u);
+}
 
 /* A decoded picture in memory: rows from the top, red, green, blue, alpha bytes. */
 typedef struct {

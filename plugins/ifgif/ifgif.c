@@ -167,38 +167,56 @@ static unsigned set_palette(const Gif* g, SpiDib* dib) {
     return white;
 }
 
-/* The frame's rows in the order they are stored: top down, or in four interlace passes. */
-static int32_t read_rows(Gif* g, SpiDib* dib, unsigned white, SusieProgressCallback progress,
-                         intptr_t data) {
+/* Where a frame's row goes: straight into the bitmap when it lies on the screen, else
+ * into a scratch line (allocated once, only then) that the screen cuts it from. */
+static GifPixelType* row_target(const GifImageDesc* frame, SpiDib* dib, int y,
+                                GifPixelType** scratch) {
+    const int64_t row = (int64_t)frame->Top + y;
+    if (row < dib->height && (int64_t)frame->Left + frame->Width <= dib->width)
+        return spi_dib_row(dib, (uint32_t)row) + frame->Left;
+    if (!*scratch)
+        *scratch = malloc((size_t)frame->Width);
+    return *scratch;
+}
+
+/* The part of a scratch line that lies on the screen. */
+static void clip_row(const GifImageDesc* frame, SpiDib* dib, int y, const GifPixelType* line) {
+    const int64_t row = (int64_t)frame->Top + y;
+    if (row >= dib->height || frame->Left >= (int64_t)dib->width)
+        return;
+    const size_t room = dib->width - (size_t)frame->Left;
+    memcpy(spi_dib_row(dib, (uint32_t)row) + frame->Left, line,
+           room < (size_t)frame->Width ? room : (size_t)frame->Width);
+}
+
+/* The frame's rows in the order they are stored: top down, or in four interlace passes.
+ * giflib writes each into the bitmap: the transparent index is the bitmap's white entry,
+ * so no index needs changing. */
+static int32_t read_rows(Gif* g, SpiDib* dib, SusieProgressCallback progress, intptr_t data) {
     static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
     const GifImageDesc* frame = &g->gif->Image;
     const int passes = frame->Interlace ? 4 : 1;
-    GifPixelType* line = malloc((size_t)frame->Width);
+    GifPixelType* scratch = NULL;
+    int32_t result = SPI_OK;
     uint32_t done = 0;
-    if (!line)
-        return SPI_NO_MEMORY;
-    for (int pass = 0; pass < passes; ++pass) {
-        for (int y = passes == 4 ? kStart[pass] : 0; y < frame->Height;
+    for (int pass = 0; pass < passes && result == SPI_OK; ++pass) {
+        for (int y = passes == 4 ? kStart[pass] : 0; y < frame->Height && result == SPI_OK;
              y += passes == 4 ? kStep[pass] : 1) {
-            if (spi_progress(progress, data, done++, (uint32_t)frame->Height)) {
-                free(line);
-                return SPI_ABORTED;
-            }
-            if (DGifGetLine(g->gif, line, frame->Width) == GIF_ERROR) {
-                free(line);
-                return SPI_BROKEN_DATA;
-            }
-            const int64_t row = (int64_t)frame->Top + y;
-            if (row >= dib->height)
-                continue;
-            unsigned char* out = spi_dib_row(dib, (uint32_t)row);
-            for (int x = 0; x < frame->Width && (int64_t)frame->Left + x < dib->width; ++x)
-                out[frame->Left + x] = line[x] == g->transparent ? (unsigned char)white : line[x];
+            GifPixelType* line = row_target(frame, dib, y, &scratch);
+            if (spi_progress(progress, data, done++, (uint32_t)frame->Height))
+                result = SPI_ABORTED;
+            else if (!line)
+                result = SPI_NO_MEMORY;
+            else if (DGifGetLine(g->gif, line, frame->Width) == GIF_ERROR)
+                result = SPI_BROKEN_DATA;
+            else if (line == scratch)
+                clip_row(frame, dib, y, line);
         }
     }
-    free(line);
-    spi_progress(progress, data, done, (uint32_t)frame->Height);
-    return SPI_OK;
+    free(scratch);
+    if (result == SPI_OK && spi_progress(progress, data, done, (uint32_t)frame->Height))
+        result = SPI_ABORTED;
+    return result;
 }
 
 int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
@@ -213,7 +231,7 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo
     if (result == SPI_OK) {
         const unsigned white = set_palette(&g, &dib);
         memset(dib.pixels, (int)white, dib.stride * dib.height);
-        result = read_rows(&g, &dib, white, lpPrgressCallback, lData);
+        result = read_rows(&g, &dib, lpPrgressCallback, lData);
     }
     close_gif(&g);
     if (result != SPI_OK) {

@@ -169,8 +169,7 @@ static int32_t read_rows(Decode* d) {
         }
     }
     png_read_end(d->png.png, NULL); /* the rest up to IEND, so that a cut file is refused */
-    spi_progress(d->progress, d->data, total, total);
-    return SPI_OK;
+    return spi_progress(d->progress, d->data, total, total) ? SPI_ABORTED : SPI_OK;
 }
 
 static int32_t decode_picture(Decode* d) {

@@ -1,7 +1,8 @@
 // The bundled plug-ins on the cases their libraries get wrong or leave to the caller: TIFF
 // grey and colour with associated or unassociated alpha, camera raw files that start like
 // a TIFF, a GIF screen's background behind a frame with its own colour table, an HEIF
-// panorama wider than the square of the pixel limit, and an animated PNG's default image.
+// panorama wider than the square of the pixel limit, a CMYK JPEG XL, and an animated PNG's
+// default image.
 #include "PlugInDecode.h"
 
 #include <gtest/gtest.h>
@@ -435,6 +436,20 @@ TEST(HeifGrid, ItsCanvasIsCheckedBeforeLibheifMakesIt) {
             EXPECT_TRUE(Near(d.At(63, 47), {20, 180, 60}, 10)) << Text(d.At(63, 47));
         }
     }
+}
+
+// Ink stored inverted (0 full, 255 none) in the colour channels and the black extra
+// channel: no ink, cyan, magenta with yellow; black alone, yellow at half black, a mix.
+TEST(JxlCmyk, IsComposedThroughItsBlackChannel) {
+    const auto jxl = test::BundledPlugIn("ifjxl");
+    const test::Decoded d = test::DecodeWith(*jxl, test::ReadBytes(kSamples + "cmyk.jxl"));
+    ASSERT_EQ(d.result, 0);
+    ASSERT_EQ(d.width, 3);
+    ASSERT_EQ(d.height, 2);
+    const Rgb8 expected[6] = {{255, 255, 255}, {0, 255, 255}, {255, 0, 0},
+                              {0, 0, 0},       {128, 128, 0}, {157, 78, 39}};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(Near(d.At(i % 3, i / 3), expected[i], 0)) << i << Text(d.At(i % 3, i / 3));
 }
 
 // A red frame, the file's default image, then a blue one.

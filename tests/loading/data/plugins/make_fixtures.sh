@@ -25,6 +25,7 @@ def marked(size):
     return im
 
 solid("RGB", (5, 3), red).save("rgb8.png")
+solid("RGB", (5, 3), red).save("rgb.ppm")
 solid("RGBA", (4, 4), (0, 0, 255, 128)).save("rgba_half.png")
 solid("L", (3, 2), 90).save("grey8.png")
 solid("1", (9, 2), 1).save("bilevel.png")
@@ -70,3 +71,5 @@ heif-enc -L -o clear.heic "$tmp/clear64.png" >/dev/null
 heif-enc -q 10 -A -o panorama.avif "$tmp/panorama.png" >/dev/null
 cjxl -q 100 "$tmp/blue9.png" blue.jxl >/dev/null 2>&1
 cjxl -q 100 rgba_half.png rgba_half.jxl >/dev/null 2>&1
+cc -o "$tmp/make_cmyk_jxl" make_cmyk_jxl.c $(pkg-config --cflags --libs libjxl)
+"$tmp/make_cmyk_jxl" cmyk.jxl
