@@ -1,6 +1,7 @@
 #include "loading/JpegDecoder.h"
 
 #include "loading/Archive.h"
+#include "loading/DecodeBudget.h"
 #include "loading/ExifOrientation.h"
 #include "loading/Orientation.h"
 #include "loading/PictureFile.h"
@@ -82,11 +83,24 @@ DecodeParams HeaderOnly() {
     return params;
 }
 
+// What a decode holds at its peak: the output picture, a CMYK row, and for a progressive
+// picture the coefficients of the whole frame (two bytes a sample at most, and never
+// more than the library is allowed).
+std::size_t WorkBytes(const jpeg_decompress_struct& cinfo) {
+    std::uint64_t bytes = std::uint64_t(cinfo.output_width) * cinfo.output_height * 3 +
+                          std::uint64_t(cinfo.output_width) * 4;
+    if (cinfo.progressive_mode)
+        bytes += std::min<std::uint64_t>(std::uint64_t(cinfo.image_width) * cinfo.image_height *
+                                             std::uint64_t(cinfo.num_components) * 2,
+                                         kMaxJpegWorkMemory);
+    return std::size_t(bytes);
+}
+
 // Everything that may raise a library error, kept out of RunDecode's frame so the jump
 // crosses no C++ object with a destructor.
 [[gnu::noinline]] void DecodeInto(jpeg_decompress_struct& cinfo, std::span<const std::uint8_t> data,
                                   const DecodeParams& params, Bitmap24& out,
-                                  std::vector<std::uint8_t>& cmykRow) {
+                                  std::vector<std::uint8_t>& cmykRow, DecodeBudget::Grant& grant) {
     jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
     if (params.headerOnly) {
@@ -107,6 +121,7 @@ DecodeParams HeaderOnly() {
     if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxPicturePixels)
         ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
     jpeg_calc_output_dimensions(&cinfo);
+    grant = DecodeBudget::Shared().Acquire(WorkBytes(cinfo));
     jpeg_start_decompress(&cinfo);
     out = Bitmap24(int(cinfo.output_width), int(cinfo.output_height));
     if (cmyk)
@@ -129,6 +144,7 @@ Bitmap24 RunDecode(std::span<const std::uint8_t> data, const DecodeParams& param
     const auto cmykRow = std::make_unique<std::vector<std::uint8_t>>();
     const auto cinfo = std::make_unique<jpeg_decompress_struct>();
     const auto err = std::make_unique<ErrorManager>();
+    const auto grant = std::make_unique<DecodeBudget::Grant>(); // given back on every way out
     cinfo->err = jpeg_std_error(&err->base);
     err->base.error_exit = OnError;
     err->base.emit_message = OnMessage;
@@ -142,7 +158,7 @@ Bitmap24 RunDecode(std::span<const std::uint8_t> data, const DecodeParams& param
     cinfo->mem->max_memory_to_use = kMaxJpegWorkMemory;
     if (data.empty())
         ERREXIT(cinfo.get(), JERR_INPUT_EMPTY);
-    DecodeInto(*cinfo, data, params, *out, *cmykRow);
+    DecodeInto(*cinfo, data, params, *out, *cmykRow, *grant);
     jpeg_destroy_decompress(cinfo.get());
     return std::move(*out);
 }
