@@ -45,6 +45,11 @@ static void put32(unsigned char* p, uint32_t v) {
 }
 
 int32_t spi_dib_create(SpiDib* dib, uint32_t width, uint32_t height, int bits) {
+    return spi_dib_create_with_room(dib, width, height, bits, 0);
+}
+
+int32_t spi_dib_create_with_room(SpiDib* dib, uint32_t width, uint32_t height, int bits,
+                                 size_t room) {
     const size_t colors = bits == 8 ? 256 : bits == 1 ? 2 : 0;
     memset(dib, 0, sizeof *dib);
     if (!spi_size_allowed(width, height) || (bits != 1 && bits != 8 && bits != 24))
@@ -54,7 +59,8 @@ int32_t spi_dib_create(SpiDib* dib, uint32_t width, uint32_t height, int bits) {
     dib->bits = bits;
     dib->stride = ((size_t)width * (size_t)bits + 31) / 32 * 4;
     dib->hinfo = LocalAlloc(LHND, 40 + 4 * colors);
-    dib->hbm = LocalAlloc(LHND, dib->stride * height);
+    const size_t size = dib->stride * height;
+    dib->hbm = LocalAlloc(LHND, room > size ? room : size);
     dib->header = dib->hinfo ? LocalLock(dib->hinfo) : NULL;
     dib->pixels = dib->hbm ? LocalLock(dib->hbm) : NULL;
     if (!dib->header || !dib->pixels) {

@@ -58,6 +58,10 @@ typedef struct {
 
 /* SPI_OK, SPI_BROKEN_DATA when the size is not allowed, or SPI_NO_MEMORY. */
 int32_t spi_dib_create(SpiDib* dib, uint32_t width, uint32_t height, int bits);
+/* The same with a pixel block of at least room bytes: room for a decoder to write wider
+ * pixels that are then narrowed in place. */
+int32_t spi_dib_create_with_room(SpiDib* dib, uint32_t width, uint32_t height, int bits,
+                                 size_t room);
 void spi_dib_set_color(SpiDib* dib, unsigned index, uint8_t red, uint8_t green, uint8_t blue);
 unsigned char* spi_dib_row(SpiDib* dib, uint32_t y);
 /* Hands both handles to the caller, unlocked; the DIB is empty afterwards. */

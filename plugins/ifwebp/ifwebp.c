@@ -99,26 +99,122 @@ static int32_t decode_frame(const Webp* w, uint8_t* canvas, size_t stride) {
                : SPI_BROKEN_DATA;
 }
 
+/* The rest of the frame's data to libwebp in steps, so that the host hears of the rows
+ * decoded and can stop it; SPI_OK once the picture is whole. */
+static int32_t decode_in_steps(const Webp* w, WebPDecBuffer* out, SusieProgressCallback progress,
+                               intptr_t data) {
+    enum { kSteps = 8, kLeastStep = 64 * 1024 };
+    const WebPData* in = &w->frame.fragment;
+    const size_t step = in->size / kSteps > kLeastStep ? in->size / kSteps : kLeastStep;
+    WebPIDecoder* decoder = WebPINewDecoder(out);
+    int32_t result = decoder ? SPI_BROKEN_DATA : SPI_NO_MEMORY;
+    for (size_t fed = 0; decoder && fed < in->size;) {
+        fed = step < in->size - fed ? fed + step : in->size;
+        const VP8StatusCode status = WebPIUpdate(decoder, in->bytes, fed);
+        int rows = 0;
+        if (status == VP8_STATUS_OK) {
+            result = SPI_OK;
+            break;
+        }
+        if (status != VP8_STATUS_SUSPENDED)
+            break;
+        if (!WebPIDecGetRGB(decoder, &rows, NULL, NULL, NULL))
+            rows = 0;
+        if (spi_progress(progress, data, (uint32_t)(rows > 0 ? rows : 0), w->height)) {
+            result = SPI_ABORTED;
+            break;
+        }
+    }
+    WebPIDelete(decoder);
+    return result;
+}
+
+/* Blue, green, red, alpha pixels laid onto white as blue, green, red, in place: the rows
+ * were written bottom-up at four bytes a pixel, so each row's narrower result starts no
+ * later than its source. */
+static void narrow_onto_white(SpiDib* dib) {
+    for (uint32_t row = 0; row < dib->height; ++row) {
+        const uint8_t* in = dib->pixels + (size_t)row * dib->width * 4;
+        unsigned char* out = dib->pixels + (size_t)row * dib->stride;
+        for (uint32_t x = 0; x < dib->width; ++x, in += 4, out += 3) {
+            const uint8_t b = in[0], g = in[1], r = in[2], a = in[3];
+            out[0] = spi_on_white(b, a, SPI_ALPHA_STRAIGHT);
+            out[1] = spi_on_white(g, a, SPI_ALPHA_STRAIGHT);
+            out[2] = spi_on_white(r, a, SPI_ALPHA_STRAIGHT);
+        }
+    }
+}
+
+/* An upright frame that fills the canvas, decoded by libwebp straight into the bitmap:
+ * blue, green, red rows bottom-up (a negative stride), or with alpha at four bytes a pixel
+ * in a block with room for them, laid onto white in place afterwards. */
+static int32_t decode_direct(const Webp* w, int has_alpha, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                             SusieProgressCallback progress, intptr_t data) {
+    SpiDib dib;
+    WebPDecBuffer out;
+    const size_t wide = (size_t)w->width * 4;
+    int32_t result =
+        spi_dib_create_with_room(&dib, w->width, w->height, 24, has_alpha ? wide * w->height : 0);
+    if (result != SPI_OK)
+        return result;
+    const size_t stride = has_alpha ? wide : dib.stride;
+    if (!WebPInitDecBuffer(&out) || stride > INT32_MAX) {
+        spi_dib_discard(&dib);
+        return SPI_NO_MEMORY;
+    }
+    out.colorspace = has_alpha ? MODE_BGRA : MODE_BGR;
+    out.is_external_memory = 1;
+    out.u.RGBA.rgba = dib.pixels + (size_t)(w->height - 1) * stride;
+    out.u.RGBA.stride = -(int)stride;
+    out.u.RGBA.size = stride * w->height;
+    result = decode_in_steps(w, &out, progress, data);
+    if (result == SPI_OK && has_alpha)
+        narrow_onto_white(&dib);
+    if (result == SPI_OK && spi_progress(progress, data, w->height, w->height))
+        result = SPI_ABORTED;
+    if (result != SPI_OK) {
+        spi_dib_discard(&dib);
+        return result;
+    }
+    return spi_dib_finish(&dib, pHBInfo, pHBm);
+}
+
+/* A turned picture, or a frame that leaves part of the canvas white: through a canvas. */
+static int32_t decode_on_canvas(const Webp* w, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                                SusieProgressCallback progress, intptr_t data) {
+    const size_t stride = (size_t)w->width * 4;
+    uint8_t* canvas = NULL;
+    int32_t result;
+    if (stride > INT32_MAX || !(canvas = malloc(stride * w->height)))
+        result = SPI_NO_MEMORY;
+    else
+        result = decode_frame(w, canvas, stride);
+    if (result == SPI_OK) {
+        const SpiRgba picture = {canvas, w->width, w->height, stride, SPI_ALPHA_STRAIGHT};
+        result = spi_deliver_rgba(&picture, w->orientation, pHBInfo, pHBm, progress, data);
+    }
+    free(canvas);
+    return result;
+}
+
 int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
                    SusieProgressCallback lpPrgressCallback, intptr_t lData) {
     Webp w;
+    WebPBitstreamFeatures features;
     (void)flag;
     int32_t result = open_webp(&w, buf, len);
     if (result != SPI_OK)
         return result;
-    const size_t stride = (size_t)w.width * 4;
-    uint8_t* canvas = NULL;
+    const WebPIterator* f = &w.frame;
     if (spi_progress(lpPrgressCallback, lData, 0, w.height))
         result = SPI_ABORTED;
-    else if (stride > INT32_MAX || !(canvas = malloc(stride * w.height)))
-        result = SPI_NO_MEMORY;
+    else if (WebPGetFeatures(f->fragment.bytes, f->fragment.size, &features) != VP8_STATUS_OK)
+        result = SPI_BROKEN_DATA;
+    else if (w.orientation == 1 && f->x_offset == 0 && f->y_offset == 0 &&
+             (uint32_t)features.width == w.width && (uint32_t)features.height == w.height)
+        result = decode_direct(&w, features.has_alpha, pHBInfo, pHBm, lpPrgressCallback, lData);
     else
-        result = decode_frame(&w, canvas, stride);
-    if (result == SPI_OK) {
-        const SpiRgba picture = {canvas, w.width, w.height, stride, SPI_ALPHA_STRAIGHT};
-        result = spi_deliver_rgba(&picture, w.orientation, pHBInfo, pHBm, lpPrgressCallback, lData);
-    }
-    free(canvas);
+        result = decode_on_canvas(&w, pHBInfo, pHBm, lpPrgressCallback, lData);
     close_webp(&w);
     return result;
 }
