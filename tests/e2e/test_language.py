@@ -9,7 +9,7 @@ import re
 import time
 import unittest
 
-from harness import Case, stop_process, wait_until, write_album
+from harness import Case, stop_process, wait_until, write_album, write_ini
 
 # Hiragana, katakana (full and half width), CJK ideographs and full-width forms.
 JAPANESE = re.compile(r"[\u3000-\u30ff\u3400-\u9fff\uff00-\uffef]")
@@ -107,6 +107,22 @@ class Language(Case):
                 save = self.wait_window(win.proc, t["save"])
                 self.assertShownName(save, t["save"])
                 self.answer(save, "Escape")
+                self.stop()
+
+    def test_the_options_choice_wins_over_the_locale(self):
+        # [Folivex] Language: 1 Japanese, 2 English, 0 (or none) the locale's.
+        for setting, lang, language in ((2, "C.UTF-8", "en"), (1, "en_US.UTF-8", "ja"),
+                                        (0, "en_US.UTF-8", "en")):
+            with self.subTest(setting=setting, lang=lang):
+                self.stop()
+                write_ini(self.program.ini, {
+                    "Folder": {"Current": self.program.pictures + "/"},
+                    "Conf": {"TextureFName": os.path.join(self._tmp, "none.bmp")},
+                    "Folivex": {"Language": str(setting)}})
+                proc = self.start(lang)
+                box = self.wait_window(proc, TEXTS[language]["warning"])
+                self.answer(box, "Return")
+                self.wait_window(proc, "Folivex - pictures")
                 self.stop()
 
     def test_every_menu_and_dialog_in_english(self):

@@ -339,3 +339,24 @@ TEST_F(OptionDlgTest, CancelLeavesTheMainWindowAlone) {
 }
 
 } // namespace
+
+// The interface language: the box shows the stored choice and OK stores the one picked;
+// a value the box does not offer (a hand-edited file) survives a dialog left alone.
+TEST_F(OptionDlgTest, LanguageChoiceIsStoredForTheNextStart) {
+    const struct {
+        int stored, picked, expected;
+    } cases[] = {{0, 2, 2}, {2, 1, 1}, {1, 0, 0}, {2, -1, 2}, {9, -1, 9}, {9, 1, 1}};
+    for (const auto& c : cases) {
+        settings.language = c.stored;
+        dlg.FormShow();
+        EXPECT_EQ(dlg.cbxLanguage->currentIndex(), c.stored <= 2 ? c.stored : 0);
+        ASSERT_EQ(dlg.cbxLanguage->count(), 3);
+        EXPECT_EQ(dlg.cbxLanguage->itemText(0), QStringLiteral("自動"));
+        EXPECT_EQ(dlg.cbxLanguage->itemText(1), QStringLiteral("日本語"));
+        EXPECT_EQ(dlg.cbxLanguage->itemText(2), QStringLiteral("English"));
+        if (c.picked >= 0)
+            dlg.cbxLanguage->setCurrentIndex(c.picked);
+        dlg.OKBtnClick();
+        EXPECT_EQ(settings.language, c.expected) << c.stored << " " << c.picked;
+    }
+}

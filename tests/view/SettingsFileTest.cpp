@@ -49,6 +49,8 @@ TEST(SettingsFile, FirstStartDefaults) {
     EXPECT_EQ(a.acInterval, 5);
     EXPECT_EQ(s.susieLoc, 1);
     EXPECT_FALSE(s.resumeOnOpen);
+    EXPECT_EQ(s.language, 0); // automatic: the locale chooses
+    EXPECT_EQ(ReadLanguageSetting(ini), 0);
     EXPECT_FALSE(fs::exists(file.path)) << "reading must not create the file";
 }
 
@@ -76,6 +78,7 @@ TEST(SettingsFile, EveryValueSurvivesARestartUnderItsOwnKey) {
     s.imgViewer = "/usr/bin/eog";
     s.shortcutFolderHistory = {"/a/", "/b/", "", "/d/", "/e/"};
     s.resumeOnOpen = true;
+    s.language = 2;
     WriteSettingsFile(ini, s, a);
 
     const std::string text = file.Text();
@@ -83,7 +86,7 @@ TEST(SettingsFile, EveryValueSurvivesARestartUnderItsOwnKey) {
     EXPECT_NE(text.find("MaxOpen=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("SCFolderHist3=\r\n"), std::string::npos);
     // This program's own key, in a section of its own after every key of the design.
-    EXPECT_NE(text.find("[Folivex]\r\nResumeOnOpen=1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Folivex]\r\nResumeOnOpen=1\r\nLanguage=2\r\n"), std::string::npos);
     // A new file keeps the keys in the order the program has always written them.
     const char* order[] = {"Current=",    "Check=",        "Size=",       "Rate=",
                            "MaxOpen=",    "BStandFolder=", "OpenMode=",   "TextureFName=",
@@ -117,4 +120,7 @@ TEST(SettingsFile, EveryValueSurvivesARestartUnderItsOwnKey) {
     EXPECT_EQ(rs.imgViewer, s.imgViewer);
     EXPECT_EQ(rs.shortcutFolderHistory, s.shortcutFolderHistory);
     EXPECT_TRUE(rs.resumeOnOpen);
+    EXPECT_EQ(rs.language, 2);
+    // The start reads the language alone, before the window and its settings exist.
+    EXPECT_EQ(ReadLanguageSetting(again), 2);
 }
