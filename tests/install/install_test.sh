@@ -46,6 +46,16 @@ for pattern in '*.jpg' '*.bmp' '*.ppm'; do
     grep -qxF "format: $pattern" <<<"$formats" || fail "format $pattern not readable"
 done
 
+# The English catalogue and the Japanese manual page are installed, and the installed
+# program finds the catalogue under share/: English for an English locale, the
+# design's Japanese for "C".
+[ -f "$root/share/folivex/translations/folivex_en.qm" ] || fail "folivex_en.qm not installed"
+[ -f "$root/share/man/ja/man1/folivex.1.gz" ] || fail "the Japanese manual page not installed"
+LANG=en_US.UTF-8 LANGUAGE= LC_ALL= LC_MESSAGES= "$root/bin/folivex" --help | grep -q '^Usage: folivex' ||
+    fail "the installed program did not find its English catalogue"
+LANG=C LANGUAGE= LC_ALL= LC_MESSAGES= "$root/bin/folivex" --help | grep -q '^使い方: folivex' ||
+    fail "the installed program in the C locale is not Japanese"
+
 # The installed program runs offscreen on an album and keeps its data in
 # $XDG_CONFIG_HOME/folivex/, never in the program folder (which is writable here).
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
