@@ -1,23 +1,11 @@
 #include "albumfile/VolumeLabel.h"
 
+#include "core/TextCodec.h"
+
 #include <filesystem>
 #include <sys/stat.h>
 
 namespace folivex {
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::string DecodeLabelLink(std::string_view linkName) {
     std::string out;

@@ -1,5 +1,7 @@
 #include "core/Paths.h"
 
+#include "core/TextCodec.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -23,16 +25,6 @@ std::string WithTrailingSlash(std::string_view folder) {
 }
 
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // "%XX" escapes as bytes; a "%" that starts no escape stays as it is.
 std::string PercentDecoded(std::string_view text) {

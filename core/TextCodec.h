@@ -19,6 +19,18 @@ std::size_t Cp932Length(std::string_view utf8);
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+// The value of a hexadecimal digit in either letter case, or -1 for any other character
+// (for the escapes in names: "%E5", "\\x20").
+constexpr int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // A stored text file: CP932 unless it starts with a UTF-8 byte-order mark.
 std::string DecodeFileText(std::string_view bytes);
 

@@ -3,6 +3,7 @@
 // colour (transparency on white, orientation applied), and truncated data, pictures too
 // large to decode and a host that asks to stop each answered with an error code.
 #include "LoadingTestUtil.h"
+#include "PlugInDecode.h"
 #include "loading/LocalMemory.h"
 #include "loading/PictureLoader.h"
 #include "loading/ReadableFormats.h"
@@ -43,30 +44,16 @@ const Rgb kBlue{30, 60, 210};
 // The bundled plug-ins, loaded by the host's own search of the program folder.
 class BundledPlugIns : public ::testing::Test {
 protected:
-    void SetUp() override {
-        spis = std::make_unique<TSPIs>(TSPIPlaces{FOLIVEX_BIN_DIR "/", ""});
-        spis->Registry = &registry;
-        spis->SearchOptions = {TSPISearchOption::spsAppDir};
-        formats.Connect(*spis);
-        spis->Search("*.spi");
-    }
-    TInSPI* PlugIn(const std::string& name) {
-        for (int i = 0; i < spis->Count(); ++i) {
-            const std::string& file = (*spis)[i].FileName();
-            if (file.size() >= name.size() + 4 &&
-                file.compare(file.size() - name.size() - 4, std::string::npos, name + ".spi") == 0)
-                return dynamic_cast<TInSPI*>(&(*spis)[i]);
-        }
-        return nullptr;
-    }
+    TInSPI* PlugIn(const std::string& name) { return host.PlugIn(name); }
     Bitmap24 Load(const std::string& name) {
         TSPIBitmap bitmap;
         return LoadPicture24(kSamples + name, bitmap);
     }
 
-    PictureRegistry registry;
-    ReadableFormats formats;
-    std::unique_ptr<TSPIs> spis;
+    test::BundledPlugInHost host;
+    PictureRegistry& registry = host.registry;
+    ReadableFormats& formats = host.formats;
+    TSPIs* spis = &host.spis;
 };
 
 Rgb PixelOf(const Bitmap24& b, int x, int y) {

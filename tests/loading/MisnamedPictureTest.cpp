@@ -3,6 +3,7 @@
 // alike, while a damaged file still gets the error of the reader its name points at.
 #include "JpegEncode.h"
 #include "LoadingTestUtil.h"
+#include "PlugInDecode.h"
 #include "loading/PagePictures.h"
 #include "loading/PictureLoader.h"
 #include "loading/PictureRegistry.h"
@@ -55,16 +56,7 @@ bool Near(const Bitmap24& picture, Rgb c, int tolerance) {
 
 class MisnamedPictures : public ::testing::Test {
 protected:
-    void SetUp() override {
-        spis = std::make_unique<TSPIs>(TSPIPlaces{FOLIVEX_BIN_DIR "/", ""});
-        spis->Registry = &registry;
-        spis->SearchOptions = {TSPISearchOption::spsAppDir};
-        formats.Connect(*spis);
-        spis->Search("*.spi");
-    }
-    PictureRegistry registry;
-    ReadableFormats formats;
-    std::unique_ptr<TSPIs> spis;
+    test::BundledPlugInHost host;
     test::TempDir dir;
 };
 

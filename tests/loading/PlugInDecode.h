@@ -3,6 +3,8 @@
 #pragma once
 
 #include "LoadingTestUtil.h"
+#include "loading/PictureRegistry.h"
+#include "loading/ReadableFormats.h"
 #include "loading/SPIs.h"
 
 #include <algorithm>
@@ -24,6 +26,32 @@ inline Bytes ReadBytes(const std::string& path) {
 inline std::unique_ptr<TInSPI> BundledPlugIn(const std::string& name) {
     return std::make_unique<TInSPI>(FOLIVEX_BIN_DIR "/" + name + ".spi");
 }
+
+// The bundled plug-ins as the program loads them: the host's own search of the program
+// folder, announcing their formats. While it exists it is the program's one manager.
+struct BundledPlugInHost {
+    BundledPlugInHost() {
+        spis.Registry = &registry;
+        spis.SearchOptions = {TSPISearchOption::spsAppDir};
+        formats.Connect(spis);
+        spis.Search("*.spi");
+    }
+    // The loaded plug-in whose file is NAME.spi, or nullptr.
+    TInSPI* PlugIn(const std::string& name) {
+        const std::string file = name + ".spi";
+        for (int i = 0; i < spis.Count(); ++i) {
+            const std::string& path = spis[i].FileName();
+            if (path.size() >= file.size() &&
+                path.compare(path.size() - file.size(), std::string::npos, file) == 0)
+                return dynamic_cast<TInSPI*>(&spis[i]);
+        }
+        return nullptr;
+    }
+
+    PictureRegistry registry;
+    ReadableFormats formats;
+    TSPIs spis{TSPIPlaces{FOLIVEX_BIN_DIR "/", ""}};
+};
 
 // The data in a heap block of exactly its length, so that a read past the end is caught
 // by the sanitizer build; IsSupported gets its 2048 bytes.

@@ -6,6 +6,7 @@
 // that data cut short or missing is refused rather than shown as black.
 #include "JpegEncode.h"
 #include "LoadingTestUtil.h"
+#include "PlugInDecode.h"
 #include "loading/PictureLoader.h"
 #include "loading/SPIBitmap.h"
 #include "loading/SPIs.h"
@@ -242,17 +243,7 @@ struct Picture {
 
 class RawPlugIn : public ::testing::Test {
 protected:
-    void SetUp() override {
-        spis = std::make_unique<TSPIs>(TSPIPlaces{FOLIVEX_BIN_DIR "/", ""});
-        spis->SearchOptions = {TSPISearchOption::spsAppDir};
-        spis->Search("*.spi");
-        for (int i = 0; i < spis->Count(); ++i) {
-            const std::string& file = (*spis)[i].FileName();
-            if (file.size() >= 9 && file.compare(file.size() - 9, 9, "ifraw.spi") == 0)
-                raw = dynamic_cast<TInSPI*>(&(*spis)[i]);
-        }
-        ASSERT_NE(raw, nullptr);
-    }
+    void SetUp() override { ASSERT_NE(raw, nullptr); }
 
     int32_t Info(const Bytes& bytes, SusiePictureInfo& info) {
         Exact exact(bytes);
@@ -290,8 +281,8 @@ protected:
         return result;
     }
 
-    std::unique_ptr<TSPIs> spis;
-    TInSPI* raw = nullptr;
+    test::BundledPlugInHost host;
+    TInSPI* raw = host.PlugIn("ifraw");
 };
 
 bool Near(Rgb a, Rgb b, int tolerance) {
