@@ -431,6 +431,11 @@ void TfrmFXMainForm::ReceiveForwarded(const std::optional<QString>& albumPath) {
         forwardedDuringBuild_.push_back(albumPath);
         return;
     }
+    // Likewise while an archive is listed; the listing's loop runs timers.
+    if (contents_ && contents_->ListingArchive()) {
+        QTimer::singleShot(100, this, [this, albumPath] { ReceiveForwarded(albumPath); });
+        return;
+    }
     if (isMinimized()) {
         if (msiAllDisp->isChecked())
             showMaximized();
@@ -475,6 +480,8 @@ TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
     } catch (const std::exception& e) {
         Application::ReportError(e);
     }
+    if (opened == OpenedAs::Refused)
+        return opened; // a listing stopped with Esc: the running album stays
     // Also after a failure: the list may be another one now (an album whose folder line
     // is empty leaves an empty list), and no spread of the old list may stay over it.
     const int row = target.fileName.empty() ? 0 : RowOfFile(target.fileName);
@@ -630,12 +637,14 @@ bool TfrmFXMainForm::OpenArchive(const QString& path) {
     return true;
 }
 
+// A listing stopped with Esc leaves the album, an album file's too, as it was.
 TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenListing(const std::string& folder) {
-    if (state_.albumViewingMode)
-        albumFiles_->msiAJVCloseClick();
     const ListRefresh refresh{*this};
-    contents_->OpenFolder(folder);
-    return OpenedAs::Listing;
+    const bool listed = contents_->OpenFolder(folder, [this] {
+        if (state_.albumViewingMode)
+            albumFiles_->msiAJVCloseClick();
+    });
+    return listed ? OpenedAs::Listing : OpenedAs::Refused;
 }
 
 bool TfrmFXMainForm::LoadAlbumFile(const QString& path) {

@@ -3,6 +3,7 @@
 #include "contents/PictureRows.h"
 #include "contents/ThumbnailBuildLoop.h"
 #include "contents/ThumbnailImage.h"
+#include "contents/WorkerWait.h"
 #include "core/Error.h"
 #include "core/Paths.h"
 #include "loading/Archive.h"
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <atomic>
 #include <exception>
 
 namespace folivex {
@@ -132,34 +134,91 @@ void ContentsPage::ftvFTreeChange() {
     const std::string directory = ftvFTree->Directory();
     // Syncing the tree to the album's folder must not replace the album's list; a node
     // without a folder (the computer) has nothing to list.
-    if (syncingTree_ || directory.empty())
+    if (syncingTree_ || directory.empty() || listing_)
         return;
-    FillFromFolder(directory);
+    FillFromFolder(directory, {});
 }
 
-void ContentsPage::OpenFolder(const std::string& directory) {
+bool ContentsPage::OpenFolder(const std::string& directory,
+                              const std::function<void()>& beforeFill) {
+    if (listing_)
+        return false;
     syncingTree_ = true;
     ftvFTree->SetDirectory(directory);
     syncingTree_ = false;
-    FillFromFolder(directory);
+    return FillFromFolder(directory, beforeFill);
 }
 
-void ContentsPage::FillFromFolder(const std::string& directory) {
-    if (!pictures_.IsEmpty())
-        ResetPageList();
-    failedPaths_.clear();
-    state_.pictureFolder = PictureFolderOf(directory);
+// A stopped listing leaves the album as it was, so the tree goes back to its folder.
+void ContentsPage::ReturnTreeToAlbum() {
+    syncingTree_ = true;
+    ftvFTree->SetDirectory(state_.pictureFolder);
+    syncingTree_ = false;
     if (hooks_.status)
-        hooks_.status(FolderStatus(state_.pictureFolder));
+        hooks_.status(state_.pictureFolder.empty()
+                          ? QCoreApplication::translate("Status", "ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し")
+                          : FolderStatus(state_.pictureFolder));
+}
+
+// An archive that is not open yet may take long to list (a solid or compressed one is
+// decompressed whole): it is listed on a worker while the window paints. False when
+// Esc stopped it.
+bool ContentsPage::ListFolder(const std::string& pictureFolder, PictureListing& listing) {
+    const std::vector<std::string> patterns = clbFileExt->CheckedPatterns();
+    const std::string archive = ArchiveOfFolder(pictureFolder);
+    if (archive.empty() || ArchiveShelf::Shared().Find(archive)) {
+        listing = ListPictures(pictureFolder, patterns);
+        return true;
+    }
+    std::atomic<std::size_t> met{0};
+    auto showCount = [this, &met] {
+        if (hooks_.status)
+            hooks_.status(QCoreApplication::translate("Status", "書庫を読み込み中 %1 (Escで中止)")
+                              .arg(qulonglong(met.load())));
+    };
+    showCount();
+    listing_ = true;
+    struct Done {
+        bool& listing;
+        ~Done() { listing = false; }
+    } done{listing_};
+    return RunOnWorker(
+        window(),
+        [&](const std::atomic<bool>& stop) {
+            ListingWatch watch{[&stop] { return stop.load(); },
+                               [&met](std::size_t n) { met.store(n); }};
+            try {
+                listing = ListPictures(pictureFolder, patterns, &watch);
+            } catch (const ListingStopped&) {
+                // asked for by Esc: nothing was kept
+            }
+        },
+        showCount);
+}
+
+bool ContentsPage::FillFromFolder(const std::string& directory,
+                                  const std::function<void()>& beforeFill) {
+    const std::string folder = PictureFolderOf(directory);
     // An archive that cannot be opened, a damaged archive and a damaged cache are each
     // reported once, after the list and the title show what could be read.
     std::exception_ptr deferred;
     PictureListing listing;
     try {
-        listing = ListPictures(state_.pictureFolder, clbFileExt->CheckedPatterns());
+        if (!ListFolder(folder, listing)) {
+            ReturnTreeToAlbum();
+            return false;
+        }
     } catch (const Error&) {
         deferred = std::current_exception();
     }
+    if (beforeFill)
+        beforeFill();
+    if (!pictures_.IsEmpty())
+        ResetPageList();
+    failedPaths_.clear();
+    state_.pictureFolder = folder;
+    if (hooks_.status)
+        hooks_.status(FolderStatus(state_.pictureFolder));
     FillPictureRows(pictures_, listing.names);
     stgPageList->Model().Refresh();
     ListChanged();
@@ -176,6 +235,7 @@ void ContentsPage::FillFromFolder(const std::string& directory) {
     ReportArchiveListing(listing);
     if (deferred)
         std::rethrow_exception(deferred);
+    return true;
 }
 
 void ContentsPage::ReportArchiveListing(const PictureListing& listing) {

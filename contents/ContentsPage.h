@@ -65,7 +65,12 @@ public:
     void ftvFTreeChange();
     // Fills the list from a folder or an archive named outside the tree (the command
     // line, the album-open dialog), as choosing it in the tree does; the tree follows.
-    void OpenFolder(const std::string& directory);
+    // An archive not open yet is listed on a worker while the window paints and the
+    // status panel counts the files met; input other than Esc is held off. Esc stops it
+    // and returns false with the list, the folder, the title and the tree as they were.
+    // `beforeFill` runs once the listing is done, before anything changes.
+    bool OpenFolder(const std::string& directory, const std::function<void()>& beforeFill = {});
+    bool ListingArchive() const { return listing_; }
     void msiAddPicClick();    // AddPictures
     void msiDeletePicClick(); // the caret row
     void msiNewClick();       // clear
@@ -102,7 +107,9 @@ private:
     void ListChanged();
     void PaintFromCache(QPainter* painter, const QRect& cell, int row);
     void PaintFromFile(QPainter* painter, const QRect& cell, int row);
-    void FillFromFolder(const std::string& directory);
+    bool FillFromFolder(const std::string& directory, const std::function<void()>& beforeFill);
+    bool ListFolder(const std::string& pictureFolder, PictureListing& listing);
+    void ReturnTreeToAlbum();
     void ReportArchiveListing(const PictureListing& listing);
     void ReportPaintError(const std::string& path, const QString& message);
     void RepaintThumbnails();
@@ -114,6 +121,7 @@ private:
     ContentsConfig config_;
     bool syncingTree_ = false;
     ThumbnailBuildLoop* buildLoop_ = nullptr;
+    bool listing_ = false;
     std::set<std::string> failedPaths_;
 };
 

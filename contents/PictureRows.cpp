@@ -51,14 +51,14 @@ std::string ArchiveOfFolder(std::string_view pictureFolder) {
 }
 
 PictureListing ListPictures(const std::string& pictureFolder,
-                            const std::vector<std::string>& patterns) {
+                            const std::vector<std::string>& patterns, const ListingWatch* watch) {
     PictureListing listing;
     const std::string archivePath = ArchiveOfFolder(pictureFolder);
     if (archivePath.empty()) {
         listing.names = ListFolderPictures(pictureFolder, patterns);
         return listing;
     }
-    const auto archive = ArchiveShelf::Shared().Open(archivePath);
+    const auto archive = ArchiveShelf::Shared().Open(archivePath, watch);
     for (const ArchiveEntry& entry : archive->Entries()) {
         if (!entry.encrypted && MatchesAny(entry.name, patterns))
             listing.names.push_back(entry.name);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/Error.h"
+#include "loading/Archive.h"
 #include "view/PictureList.h"
 
 #include <string>
@@ -31,9 +32,11 @@ struct PictureListing {
 // As ListFolderPictures, for a folder or an archive: a picture folder that names an
 // archive file ("/a/book.cbz/") lists the archive's entries that match, each by its
 // inner path, in the same name order; entries that need a password are left out.
-// Raises the archive's error when it cannot be opened at all.
+// Raises the archive's error when it cannot be opened at all. An archive not open yet is
+// listed under `watch` (see ArchiveShelf::Open), which may raise ListingStopped.
 PictureListing ListPictures(const std::string& pictureFolder,
-                            const std::vector<std::string>& patterns);
+                            const std::vector<std::string>& patterns,
+                            const ListingWatch* watch = nullptr);
 
 // The archive file a picture folder names ("/a/book.cbz/" gives "/a/book.cbz"), or
 // empty for a plain folder.

@@ -97,6 +97,7 @@ std::optional<std::vector<std::uint8_t>> ReadExact(const ByteSource& source, std
 // One reader's view of the source, starting at `start` (a zip entry's local header).
 struct Stream {
     const ByteSource* source = nullptr;
+    const ListingWatch* watch = nullptr; // a listing's, asked between blocks
     std::uint64_t start = 0;
     std::uint64_t position = 0; // from start
     std::vector<std::uint8_t> scratch;
@@ -106,6 +107,12 @@ struct Stream {
 
 la_ssize_t ReadCallback(struct archive* a, void* data, const void** buffer) {
     auto* s = static_cast<Stream*>(data);
+    // One entry of a solid archive may take long to pass: a stop asked meanwhile ends
+    // the read here, and the listing raises it.
+    if (s->watch && s->watch->stop && s->watch->stop()) {
+        archive_set_error(a, ECANCELED, "stopped");
+        return -1;
+    }
     const std::uint8_t* bytes = nullptr;
     const std::ptrdiff_t got = s->source->ReadAt(s->start + s->position, kChunk, s->scratch, bytes);
     if (got < 0) {
@@ -180,12 +187,13 @@ void SupportFormats(struct archive* a, bool zipEntryOnly) {
 // Opens a reader at `start`; an unreadable start gives a reader without a handle and
 // the library's message in `error`.
 Reader OpenReader(const ByteSource& source, std::uint64_t start, bool zipEntryOnly,
-                  std::string& error) {
+                  std::string& error, const ListingWatch* watch = nullptr) {
     Reader r;
     r.handle.reset(archive_read_new());
     r.stream = std::make_unique<Stream>();
     r.stream->source = &source;
     r.stream->start = start;
+    r.stream->watch = watch;
     struct archive* a = r.get();
     SupportFormats(a, zipEntryOnly);
     archive_read_set_read_callback(a, ReadCallback);
@@ -431,7 +439,8 @@ Archive::Archive(std::string path, std::unique_ptr<ByteSource> source, ArchiveLi
 
 Archive::~Archive() = default;
 
-std::shared_ptr<Archive> Archive::OpenFile(const std::string& path, ArchiveLimits limits) {
+std::shared_ptr<Archive> Archive::OpenFile(const std::string& path, ArchiveLimits limits,
+                                           const ListingWatch* watch) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -441,26 +450,41 @@ std::shared_ptr<Archive> Archive::OpenFile(const std::string& path, ArchiveLimit
     }
     auto source = std::make_unique<FileSource>(fd, std::uint64_t(info.st_size));
     std::shared_ptr<Archive> archive(new Archive(path, std::move(source), limits));
-    archive->List();
+    archive->List(watch);
     return archive;
 }
 
 std::shared_ptr<Archive> Archive::OpenMemory(std::vector<std::uint8_t> bytes,
-                                             const std::string& name, ArchiveLimits limits) {
+                                             const std::string& name, ArchiveLimits limits,
+                                             const ListingWatch* watch) {
     auto source = std::make_unique<MemorySource>(std::move(bytes));
     std::shared_ptr<Archive> archive(new Archive(name, std::move(source), limits));
-    archive->List();
+    archive->List(watch);
     return archive;
 }
 
-void Archive::List() {
+void Archive::List(const ListingWatch* watch) {
+    watch_ = watch;
+    struct Unwatch {
+        const ListingWatch*& watch;
+        ~Unwatch() { watch = nullptr; }
+    } unwatch{watch_};
     if (!ListZipDirectory())
         ListSequentially();
+    CheckStop(); // a stop that ended a read looks like damage until here
+}
+
+void Archive::CheckStop() const {
+    if (watch_ && watch_->stop && watch_->stop())
+        throw ListingStopped();
 }
 
 // False when the list is as long as it may grow: the listing stops there. Sizes are
 // not summed: each entry is refused on its own when it is read.
 bool Archive::AddEntry(ArchiveEntry entry, const Located& where) {
+    CheckStop();
+    if (watch_ && watch_->listed)
+        watch_->listed(std::min(reached_ + 1, limits_.maxEntries));
     if (reached_++ >= limits_.maxEntries) {
         if (failure_.empty())
             failure_ = FormatMessage(msg::kArchiveTooManyEntries, path_);
@@ -523,11 +547,14 @@ bool Archive::ListZipDirectory() {
 // Lists any other archive by reading it from its start, entry after entry.
 void Archive::ListSequentially() {
     std::string error;
-    Reader reader = OpenReader(*source_, 0, false, error);
-    if (!reader.handle)
+    Reader reader = OpenReader(*source_, 0, false, error, watch_);
+    if (!reader.handle) {
+        CheckStop();
         throw Error(FormatMessage(msg::kCannotOpen, path_));
+    }
     struct archive* a = reader.get();
     for (std::uint64_t ordinal = 0;; ++ordinal) {
+        CheckStop();
         struct archive_entry* header = nullptr;
         const int r = archive_read_next_header(a, &header);
         if (r == ARCHIVE_EOF)
@@ -749,23 +776,39 @@ ArchiveShelf& ArchiveShelf::Shared() {
     return shelf;
 }
 
-std::shared_ptr<ArchiveShelf::Kept> ArchiveShelf::OpenKept(const std::string& archivePath) {
+std::shared_ptr<ArchiveShelf::Kept> ArchiveShelf::OpenKept(const std::string& archivePath,
+                                                           const ListingWatch* watch) {
     struct stat info {};
     if (::stat(archivePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         throw Error(FormatMessage(msg::kCannotOpen, archivePath));
+    if (auto kept = Shelve(nullptr, archivePath, info))
+        return kept;
+    // Listed without the lock: a solid archive may take seconds, while other threads
+    // read the archives already kept.
+    auto listed = std::make_shared<Kept>();
+    listed->path = archivePath;
+    listed->device = info.st_dev;
+    listed->inode = info.st_ino;
+    listed->size = info.st_size;
+    listed->modified = info.st_mtim;
+    listed->archive = Archive::OpenFile(archivePath, {}, watch);
+    return Shelve(std::move(listed), archivePath, info);
+}
+
+// The kept archive of that file, else `listed` put on the shelf (none when there is
+// none); another thread may have shelved the same file meanwhile, which then stays.
+std::shared_ptr<ArchiveShelf::Kept> ArchiveShelf::Shelve(std::shared_ptr<Kept> listed,
+                                                         const std::string& archivePath,
+                                                         const struct stat& info) {
     std::shared_ptr<Kept> kept, idle;
     {
         std::lock_guard lock(mutex_);
         kept = FindKept(archivePath, info);
+        if (!kept && !listed)
+            return nullptr;
         if (!kept) {
-            kept = std::make_shared<Kept>();
-            kept->path = archivePath;
-            kept->device = info.st_dev;
-            kept->inode = info.st_ino;
-            kept->size = info.st_size;
-            kept->modified = info.st_mtim;
+            kept = std::move(listed);
             kept->serial = nextSerial_++;
-            kept->archive = Archive::OpenFile(archivePath);
             kept_.insert(kept_.begin(), kept);
         }
         // The album's archive and the ones met lately (folder tree choices, albums
@@ -800,8 +843,18 @@ std::shared_ptr<ArchiveShelf::Kept> ArchiveShelf::FindKept(const std::string& ar
     return kept_.front();
 }
 
-std::shared_ptr<Archive> ArchiveShelf::Open(const std::string& archivePath) {
-    return OpenKept(archivePath)->archive;
+std::shared_ptr<Archive> ArchiveShelf::Open(const std::string& archivePath,
+                                            const ListingWatch* watch) {
+    return OpenKept(archivePath, watch)->archive;
+}
+
+std::shared_ptr<Archive> ArchiveShelf::Find(const std::string& archivePath) {
+    struct stat info {};
+    if (::stat(archivePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    std::lock_guard lock(mutex_);
+    const auto kept = FindKept(archivePath, info);
+    return kept ? kept->archive : nullptr;
 }
 
 std::vector<std::uint8_t> ArchiveShelf::Read(const std::string& archivePath,
@@ -877,11 +930,8 @@ bool PictureExists(const std::string& path) {
     auto member = SplitArchiveMember(path);
     if (!member)
         return FileExists(path);
-    try {
-        return ArchiveShelf::Shared().Open(member->archive)->Find(member->inner) != nullptr;
-    } catch (const Error&) {
-        return false; // an archive that cannot be opened holds nothing to show
-    }
+    const auto archive = ArchiveShelf::Shared().Find(member->archive);
+    return archive && archive->Find(member->inner) != nullptr;
 }
 
 } // namespace folivex

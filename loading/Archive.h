@@ -9,6 +9,8 @@
 #include "loading/PictureFile.h"
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -37,6 +39,20 @@ inline constexpr std::string_view kArchivePassword = FOLIVEX_TRANSLATE_NOOP(
 class EArchive : public Error {
 public:
     explicit EArchive(const std::string& message) : Error(message) {}
+};
+
+// Raised by a listing whose watch asked it to stop; nothing of it is kept.
+class ListingStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "listing stopped"; }
+};
+
+// Watches a listing from the thread that runs it: `stop` is asked before each entry and
+// between the blocks read, `listed` is told the count of files met so far. Both are
+// called with no lock of the archive or the shelf held.
+struct ListingWatch {
+    std::function<bool()> stop;
+    std::function<void(std::size_t)> listed;
 };
 
 // What protects memory: the size of the one entry being read, and the length of the
@@ -72,10 +88,13 @@ public:
     // Lists the archive. Raises "ﾌｧｲﾙ %s は開けません" when the file cannot be read or is no
     // archive. A damaged archive lists what can be read, and one with more files than the
     // limit lists the first ones; either keeps the first failure (FirstFailure).
-    static std::shared_ptr<Archive> OpenFile(const std::string& path, ArchiveLimits limits = {});
+    // A `watch` that asks to stop makes it raise ListingStopped.
+    static std::shared_ptr<Archive> OpenFile(const std::string& path, ArchiveLimits limits = {},
+                                             const ListingWatch* watch = nullptr);
     // The same over bytes in memory; `name` stands in for the path in messages.
     static std::shared_ptr<Archive> OpenMemory(std::vector<std::uint8_t> bytes,
-                                               const std::string& name, ArchiveLimits limits = {});
+                                               const std::string& name, ArchiveLimits limits = {},
+                                               const ListingWatch* watch = nullptr);
     ~Archive();
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
@@ -101,7 +120,8 @@ public:
     struct Located; // where an entry starts; private to the implementation
 private:
     Archive(std::string path, std::unique_ptr<ByteSource> source, ArchiveLimits limits);
-    void List();
+    void List(const ListingWatch* watch);
+    void CheckStop() const;
     bool ListZipDirectory();
     void ListSequentially();
     bool AddEntry(ArchiveEntry entry, const Located& where);
@@ -120,7 +140,8 @@ private:
     std::string failure_;
     bool encrypted_ = false;
     bool zipIndexed_ = false;
-    std::size_t reached_ = 0; // file entries met so far, listed or not
+    std::size_t reached_ = 0;             // file entries met so far, listed or not
+    const ListingWatch* watch_ = nullptr; // during the listing only
 
     mutable std::mutex cursorMutex_;
     // Forward readers of the non-zip formats; a few, so that reads a little out of order
@@ -165,7 +186,11 @@ public:
     ~ArchiveShelf();
 
     // The archive of that file, listed now unless it is open already. Raises as OpenFile.
-    std::shared_ptr<Archive> Open(const std::string& archivePath);
+    // The listing runs without the shelf's lock, so other threads read meanwhile.
+    std::shared_ptr<Archive> Open(const std::string& archivePath,
+                                  const ListingWatch* watch = nullptr);
+    // The archive of that file when it is open and unchanged, else none: never lists.
+    std::shared_ptr<Archive> Find(const std::string& archivePath);
     // One entry of that archive file, as Archive::Read; from the kept entries when it was
     // read lately and the file is unchanged.
     std::vector<std::uint8_t> Read(const std::string& archivePath, const std::string& inner);
@@ -174,7 +199,10 @@ public:
 private:
     struct Kept;
     struct Stored;
-    std::shared_ptr<Kept> OpenKept(const std::string& archivePath);
+    std::shared_ptr<Kept> OpenKept(const std::string& archivePath,
+                                   const ListingWatch* watch = nullptr);
+    std::shared_ptr<Kept> Shelve(std::shared_ptr<Kept> listed, const std::string& archivePath,
+                                 const struct stat& info);
     std::shared_ptr<Kept> FindKept(const std::string& archivePath, const struct stat& info);
     void Store(std::uint64_t serial, const std::string& inner,
                std::shared_ptr<const std::vector<std::uint8_t>> bytes);
@@ -194,6 +222,7 @@ std::vector<std::uint8_t> ReadPictureBytes(const std::string& path);
 // At most the first `limit` bytes of a listed picture (an archive entry whole).
 std::vector<std::uint8_t> ReadPictureStart(const std::string& path, std::size_t limit);
 // Whether ReadPictureBytes would find something to read (an entry or a regular file).
+// An archive is never listed for it: one that is not open holds nothing yet.
 bool PictureExists(const std::string& path);
 
 } // namespace folivex

@@ -285,6 +285,10 @@ To list another folder, first empty the contents with Clear All.</translation>
         <source>ｶﾚﾝﾄﾌｫﾙﾀﾞ:無し</source>
         <translation>Current folder: none</translation>
     </message>
+    <message>
+        <source>書庫を読み込み中 %1 (Escで中止)</source>
+        <translation>Reading the archive %1 (Esc stops)</translation>
+    </message>
 </context>
 <context>
     <name>folivex::ContentsPage</name>

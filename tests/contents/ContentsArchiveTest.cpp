@@ -13,6 +13,10 @@
 #include "contents/TempTree.h"
 #include "support/ArchiveMaker.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+
 #include <filesystem>
 
 namespace folivex {
@@ -36,7 +40,8 @@ protected:
     PictureList pictures;
     Settings settings;
     ScriptedDialogs dialogs;
-    std::vector<QString> captions;
+    std::vector<QString> captions, statuses;
+    std::function<void()> onStatus;
     int renames = 0;
     std::unique_ptr<ContentsPage> page;
 
@@ -66,6 +71,11 @@ protected:
         config.shell.labelFolder = tree.Path("labels");
         ContentsHooks hooks;
         hooks.caption = [this](const QString& s) { captions.push_back(s); };
+        hooks.status = [this](const QString& s) {
+            statuses.push_back(s);
+            if (onStatus)
+                onStatus();
+        };
         hooks.rename = [this] { ++renames; };
         hooks.paintError = [](const QString&) {};
         state.activeView = 1;
@@ -190,6 +200,61 @@ TEST_F(ContentsArchiveTest, ThumbnailCacheOfAnArchiveIsNamedAfterItsPath) {
         const QImage thumb = page->imlThum.Image(i);
         EXPECT_NEAR(qRed(thumb.pixel(thumb.width() / 2, thumb.height() / 2)), expected[i], 6);
     }
+}
+
+// Esc while a large archive is listed (pressed on the grid, where the focus is) stops
+// the listing: the album listed before stays with its rows, folder, title and caption,
+// the tree goes back to it, and nothing of the stopped archive is kept. Painting the
+// rows afterwards never lists an archive that is not open.
+TEST_F(ContentsArchiveTest, EscDuringAListingKeepsTheAlbumAndPaintingNeverLists) {
+    std::vector<ArchiveItem> many(30000);
+    for (std::size_t i = 0; i < many.size(); ++i)
+        many[i].name = std::to_string(i) + ".jpg";
+    const std::string big = Pics() + "/many.tar.gz";
+    test::WriteArchiveFile(big, test::MakeArchive(ArchiveKind::TarGz, many));
+    settings.thumbnailSize = 40;
+    page->resize(600, 400);
+    page->show();
+    page->ftvFTree->SetDirectory(Book());
+    const auto before = Names();
+    const auto captionsBefore = captions.size();
+    page->stgPageList->setFocus();
+    const QString listingText = QString("書庫を読み込み中 0 (Escで中止)");
+    bool pressed = false;
+    onStatus = [&] {
+        if (pressed || statuses.back() != listingText)
+            return;
+        pressed = true;
+        // Queued as a person's key is, so it arrives while the listing runs.
+        QWidget* focused = QApplication::focusWidget();
+        QWidget* target = focused ? focused : page->stgPageList;
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
+    };
+    EXPECT_FALSE(page->OpenFolder(big, [] { ADD_FAILURE() << "filled after Esc"; }));
+    onStatus = nullptr;
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(page->ListingArchive());
+    EXPECT_EQ(Names(), before);
+    EXPECT_EQ(state.pictureFolder, Book() + "/");
+    EXPECT_EQ(state.albumTitle, "book");
+    EXPECT_EQ(captions.size(), captionsBefore);
+    EXPECT_EQ(page->ftvFTree->currentItem()->text(0), QString("book.cbz"));
+    EXPECT_EQ(statuses.back(), QString::fromStdString("ｶﾚﾝﾄﾌｫﾙﾀﾞ:" + Book() + "/"));
+    EXPECT_EQ(ArchiveShelf::Shared().Find(big), nullptr);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // The shelf let the album's archive go: its rows paint blank instead of listing it.
+    ArchiveShelf::Shared().Forget();
+    page->stgPageList->RowHeader().grab();
+    EXPECT_EQ(ArchiveShelf::Shared().Find(Book()), nullptr);
+
+    // Listed to its end, the same archive fills the list.
+    EXPECT_TRUE(page->OpenFolder(big));
+    EXPECT_EQ(pictures.RowCount(), 30001);
+    EXPECT_EQ(state.albumTitle, "many");
 }
 
 } // namespace

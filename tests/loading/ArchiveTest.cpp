@@ -12,9 +12,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <utility>
 
 namespace folivex {
 namespace {
@@ -316,6 +319,86 @@ TEST(Archive, WhatIsNoArchiveIsNeverASoundEmptyArchive) {
             EXPECT_EQ(std::string(e.what()), FormatMessage(msg::kCannotOpen, "junk"));
         }
     }
+}
+
+// Incompressible bytes, so that a compressed entry spans many read blocks.
+std::string NoiseOf(int seed, std::size_t length) {
+    std::string s(length, '\0');
+    std::uint32_t x = 2463534242u + std::uint32_t(seed);
+    for (char& c : s) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = char(x & 0xFF);
+    }
+    return s;
+}
+
+// A stop asked at any of the listing's checks (between entries, or between the blocks
+// of one large compressed entry) ends it with ListingStopped, never with a damage
+// report or a shortened list; the count told rises by one per file.
+TEST(Archive, ListingStopsAtAnyCheckAndCountsTheFilesMet) {
+    std::vector<ArchiveItem> items;
+    for (int i = 0; i < 40; ++i)
+        items.push_back({"p" + std::to_string(i) + ".jpg", ContentOf(i, 3000)});
+    items.push_back({"__MACOSX/._p1.jpg", "fork"});
+    items.push_back({"big.bmp", NoiseOf(1, std::size_t(5) << 20)});
+    for (ArchiveKind kind : {ArchiveKind::ZipDeflate, ArchiveKind::SevenZip, ArchiveKind::TarGz}) {
+        SCOPED_TRACE(test::ArchiveKindName(kind));
+        const auto bytes = MakeArchive(kind, items);
+        int checks = 0;
+        std::vector<std::size_t> counts;
+        const ListingWatch counting{[&] { return ++checks, false; },
+                                    [&](std::size_t n) { counts.push_back(n); }};
+        const auto whole = Archive::OpenMemory(bytes, "book", {}, &counting);
+        EXPECT_EQ(whole->Entries().size(), 41u);
+        ASSERT_EQ(counts.size(), items.size());
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            EXPECT_EQ(counts[i], i + 1);
+        for (int at : {1, 2, checks / 2, checks - 1, checks}) {
+            int asked = 0;
+            const ListingWatch stopping{[&] { return ++asked >= at; }, {}};
+            EXPECT_THROW(Archive::OpenMemory(bytes, "book", {}, &stopping), ListingStopped)
+                << "stop at check " << at << " of " << checks;
+        }
+    }
+}
+
+// The shelf lists without its lock: while one archive is being listed (held in its
+// progress callback here), the archives already kept are read and found, and the one
+// being listed is not there yet, nor listed again by a look-up. A stopped listing keeps
+// nothing, and the next open lists the archive whole.
+TEST(ArchiveShelf, ListingHoldsNoLockAndAStoppedOneKeepsNothing) {
+    test::TempDir dir;
+    const std::string kept = dir / "kept.cbz", slow = dir / "slow.tar.gz";
+    test::WriteArchiveFile(kept, MakeRawZip({{"p.jpg", "kept"}}));
+    test::WriteArchiveFile(slow, MakeArchive(ArchiveKind::TarGz, {{"a.jpg", "A"}, {"b.jpg", "B"}}));
+    ArchiveShelf shelf;
+    shelf.Open(kept);
+    std::promise<void> inside, release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> stop{false};
+    const ListingWatch watch{[&] { return stop.load(); },
+                             [&, first = true](std::size_t) mutable {
+                                 if (std::exchange(first, false)) {
+                                     inside.set_value();
+                                     released.wait();
+                                 }
+                             }};
+    auto listing = std::async(std::launch::async, [&] { shelf.Open(slow, &watch); });
+    inside.get_future().wait();
+    auto reads = std::async(std::launch::async, [&] {
+        EXPECT_EQ(shelf.Read(kept, "p.jpg"), Bytes("kept"));
+        EXPECT_NE(shelf.Find(kept), nullptr);
+        EXPECT_EQ(shelf.Find(slow), nullptr);
+    });
+    EXPECT_EQ(reads.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    stop = true;
+    release.set_value();
+    EXPECT_THROW(listing.get(), ListingStopped);
+    EXPECT_EQ(shelf.Find(slow), nullptr);
+    EXPECT_EQ(shelf.Open(slow)->Entries().size(), 2u);
+    EXPECT_NE(shelf.Find(slow), nullptr);
 }
 
 TEST(ArchiveNames, ExtensionsStemsAndMembers) {
