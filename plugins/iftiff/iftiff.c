@@ -1,7 +1,8 @@
 /* iftiff.spi: a Susie import plug-in for TIFF pictures through libtiff. It answers the
  * first page, of any photometric that libtiff's RGBA reader turns into colour, upright by
  * the page's Orientation tag and laid onto white where it has alpha (associated or not, as
- * the ExtraSamples tag says). Camera raw files, which start like a TIFF, are left to the
+ * the ExtraSamples tag says). The common 8-bit layouts are decoded straight into the
+ * bitmap. Camera raw files, which start like a TIFF, are left to the
  * raw plug-in: their first page is only a small preview. */
 #include "spicommon.h"
 
@@ -179,9 +180,14 @@ static toff_t input_size(thandle_t h) {
     return ((Input*)h)->size;
 }
 
+/* The input is already in memory: libtiff reads it in place, as a mapped file, which it
+ * only reads. (Read through read_input instead, libtiff 4.5's RGBA reader refuses every
+ * uncompressed tiled page.) */
 static int map_input(thandle_t h, void** base, toff_t* size) {
-    (void)h, (void)base, (void)size;
-    return 0;
+    Input* in = h;
+    *base = (void*)in->data;
+    *size = in->size;
+    return 1;
 }
 
 static void unmap_input(thandle_t h, void* base, toff_t size) {
@@ -213,8 +219,8 @@ static int32_t open_tiff(Tiff* t, const char* buf, intptr_t len) {
         return SPI_NO_MEMORY;
     TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, NULL);
     TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, NULL);
-    t->tif = TIFFClientOpenExt("", "rm", &t->input, read_input, write_input, seek_input,
-                               close_input, input_size, map_input, unmap_input, options);
+    t->tif = TIFFClientOpenExt("", "r", &t->input, read_input, write_input, seek_input, close_input,
+                               input_size, map_input, unmap_input, options);
     TIFFOpenOptionsFree(options);
     if (!t->tif)
         return SPI_BROKEN_DATA;
@@ -309,35 +315,348 @@ static int32_t read_raster(Tiff* t, uint32_t* raster) {
     return ok ? SPI_OK : SPI_BROKEN_DATA;
 }
 
-int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
-                   SusieProgressCallback lpPrgressCallback, intptr_t lData) {
-    Tiff t;
-    (void)flag;
-    int32_t result = open_tiff(&t, buf, len);
+/* ---- the layouts read directly ----
+ * 8-bit grey, palette, RGB and RGB with one alpha sample, in strips or tiles, contiguous
+ * or in separate planes, are decoded by libtiff strip by strip (or tile by tile) and laid
+ * straight into the bitmap, upright, with the same arithmetic as libtiff's RGBA reader
+ * and the turn and white background that follow it. Everything else goes through that
+ * reader. */
+
+enum { kGrey, kGreyInverted, kPalette, kRgb, kRgba };
+enum { kMostWorkingBytes = 4 << 20 }; /* a larger strip is read a row at a time */
+enum { kMostTileBytes = 16 << 20 };   /* a larger tile goes through the RGBA reader */
+
+typedef struct {
+    int kind;
+    int separate;   /* one plane per sample */
+    int associated; /* kRgba: the colour is premultiplied as stored */
+    uint16_t samples;
+    uint8_t palette[256][3];
+    SpiDib dib;
+    ptrdiff_t step; /* from one stored pixel of a row to the next, in the bitmap */
+    Tiff* tiff;
+} Direct;
+
+/* libtiff's RGBA reader takes a colour map whose entries all fit 8 bits as 8-bit (a common
+ * writer's mistake), else keeps the high byte of each 16-bit entry. */
+static int read_palette(TIFF* tif, Direct* d) {
+    uint16_t *red, *green, *blue;
+    if (TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) != 1)
+        return 0;
+    int wide = 0;
+    for (int i = 0; i < 256; ++i)
+        wide |= red[i] >= 256 || green[i] >= 256 || blue[i] >= 256;
+    for (int i = 0; i < 256; ++i) {
+        d->palette[i][0] = (uint8_t)(wide ? red[i] >> 8 : red[i]);
+        d->palette[i][1] = (uint8_t)(wide ? green[i] >> 8 : green[i]);
+        d->palette[i][2] = (uint8_t)(wide ? blue[i] >> 8 : blue[i]);
+    }
+    return 1;
+}
+
+/* Which direct layout the page has; 0 when it has none and goes through the RGBA reader. */
+static int choose_direct(Tiff* t, Direct* d) {
+    TIFF* tif = t->tif;
+    uint16_t bits = 1, samples = 1, photometric, planar = PLANARCONFIG_CONTIG;
+    uint16_t compression = COMPRESSION_NONE, format = SAMPLEFORMAT_UINT, extras = 0;
+    uint16_t* extra = NULL;
+    memset(d, 0, sizeof *d);
+    d->tiff = t;
+    if (TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) != 1)
+        return 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extras, &extra);
+    if (bits != 8 || format != SAMPLEFORMAT_UINT || compression == COMPRESSION_OJPEG ||
+        compression == COMPRESSION_JPEG ||
+        (TIFFIsTiled(tif) && TIFFTileSize64(tif) > kMostTileBytes))
+        return 0;
+    d->samples = samples;
+    d->separate = planar == PLANARCONFIG_SEPARATE;
+    if (samples == 1 && extras == 0 && photometric == PHOTOMETRIC_MINISBLACK)
+        d->kind = kGrey;
+    else if (samples == 1 && extras == 0 && photometric == PHOTOMETRIC_MINISWHITE)
+        d->kind = kGreyInverted;
+    else if (samples == 1 && extras == 0 && photometric == PHOTOMETRIC_PALETTE)
+        d->kind = read_palette(tif, d) ? kPalette : -1;
+    else if (samples == 3 && extras == 0 && photometric == PHOTOMETRIC_RGB)
+        d->kind = kRgb;
+    else if (samples == 4 && extras == 1 && photometric == PHOTOMETRIC_RGB) {
+        /* as libtiff has it: an unspecified fourth sample counts as associated alpha */
+        d->kind = kRgba;
+        d->associated = extra[0] != EXTRASAMPLE_UNASSALPHA;
+    } else
+        return 0;
+    return d->kind >= 0;
+}
+
+/* Where stored pixel (x, y) goes in the upright bitmap. */
+static unsigned char* upright_at(Direct* d, uint32_t x, uint32_t y) {
+    const uint32_t w = d->tiff->width - 1, h = d->tiff->height - 1;
+    uint32_t ux = x, uy = y;
+    switch (d->tiff->orientation) {
+    case 2:
+        ux = w - x;
+        break;
+    case 3:
+        ux = w - x, uy = h - y;
+        break;
+    case 4:
+        uy = h - y;
+        break;
+    case 5:
+        ux = y, uy = x;
+        break;
+    case 6:
+        ux = h - y, uy = x;
+        break;
+    case 7:
+        ux = h - y, uy = w - x;
+        break;
+    case 8:
+        ux = y, uy = w - x;
+        break;
+    default:
+        break;
+    }
+    return spi_dib_row(&d->dib, uy) + 3 * (size_t)ux;
+}
+
+static ptrdiff_t upright_step(const Direct* d) {
+    const ptrdiff_t stride = (ptrdiff_t)d->dib.stride;
+    switch (d->tiff->orientation) {
+    case 2:
+    case 3:
+        return -3;
+    case 5:
+    case 6:
+        return -stride; /* the next stored column is the next row up */
+    case 7:
+    case 8:
+        return stride;
+    default:
+        return 3;
+    }
+}
+
+/* Alpha onto white as the RGBA reader and the turn after it do: unassociated colour
+ * premultiplied (rounded), then the premultiplied colour laid onto white. */
+static uint8_t rgba_on_white(const Direct* d, uint8_t c, uint8_t a) {
+    if (!d->associated)
+        c = (uint8_t)(((unsigned)c * a + 127u) / 255u);
+    return spi_on_white(c, a, SPI_ALPHA_PREMULTIPLIED);
+}
+
+/* A run of count stored pixels of all samples, from (x, y), into the bitmap. */
+static void put_contig(Direct* d, const uint8_t* in, uint32_t x, uint32_t y, uint32_t count) {
+    unsigned char* out = upright_at(d, x, y);
+    const ptrdiff_t step = d->step;
+    for (uint32_t i = 0; i < count; ++i, out += step) {
+        switch (d->kind) {
+        case kGrey:
+            out[0] = out[1] = out[2] = *in++;
+            break;
+        case kGreyInverted:
+            out[0] = out[1] = out[2] = (uint8_t)(255 - *in++);
+            break;
+        case kPalette:
+            out[0] = d->palette[*in][2], out[1] = d->palette[*in][1];
+            out[2] = d->palette[*in][0], ++in;
+            break;
+        case kRgb:
+            out[0] = in[2], out[1] = in[1], out[2] = in[0], in += 3;
+            break;
+        default:
+            out[0] = rgba_on_white(d, in[2], in[3]), out[1] = rgba_on_white(d, in[1], in[3]);
+            out[2] = rgba_on_white(d, in[0], in[3]), in += 4;
+            break;
+        }
+    }
+}
+
+/* A run of one sample plane: red, green and blue go to their places, alpha (the last
+ * plane) lays the colour already there onto white. */
+static void put_plane(Direct* d, const uint8_t* in, uint16_t plane, uint32_t x, uint32_t y,
+                      uint32_t count) {
+    if (d->kind != kRgb && d->kind != kRgba) {
+        put_contig(d, in, x, y, count);
+        return;
+    }
+    unsigned char* out = upright_at(d, x, y);
+    for (uint32_t i = 0; i < count; ++i, out += d->step, ++in) {
+        if (plane < 3)
+            out[2 - plane] = *in;
+        else
+            for (int c = 0; c < 3; ++c)
+                out[c] = rgba_on_white(d, out[c], *in);
+    }
+}
+
+/* Rows of one strip (or of its plane) held in a buffer, into the bitmap. */
+static void put_rows(Direct* d, const uint8_t* in, size_t row_bytes, uint16_t plane, uint32_t y,
+                     uint32_t rows) {
+    for (uint32_t r = 0; r < rows; ++r, in += row_bytes) {
+        if (d->separate)
+            put_plane(d, in, plane, 0, y + r, d->tiff->width);
+        else
+            put_contig(d, in, 0, y + r, d->tiff->width);
+    }
+}
+
+typedef struct {
+    SusieProgressCallback progress;
+    intptr_t data;
+    uint32_t done, total;
+} Steps;
+
+static int32_t next_step(Steps* s) {
+    return spi_progress(s->progress, s->data, s->done++, s->total) ? SPI_ABORTED : SPI_OK;
+}
+
+/* A strip too large to hold, one row at a time, in the order libtiff needs: all rows of
+ * one plane before the next. */
+static int32_t read_strip_rows(Direct* d, uint8_t* row, uint16_t plane, uint32_t y, uint32_t rows) {
+    for (uint32_t r = 0; r < rows; ++r) {
+        if (TIFFReadScanline(d->tiff->tif, row, y + r, plane) < 0)
+            return SPI_BROKEN_DATA;
+        put_rows(d, row, 0, plane, y + r, 1);
+    }
+    return SPI_OK;
+}
+
+static int32_t read_strips(Direct* d, Steps* steps) {
+    TIFF* tif = d->tiff->tif;
+    uint32_t per_strip = d->tiff->height;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &per_strip);
+    if (per_strip == 0 || per_strip > d->tiff->height)
+        per_strip = d->tiff->height;
+    const uint16_t planes = d->separate ? d->samples : 1;
+    const size_t row_bytes = (size_t)d->tiff->width * (d->separate ? 1 : d->samples);
+    const uint32_t strips = (d->tiff->height - 1) / per_strip + 1;
+    const int whole = (uint64_t)row_bytes * per_strip <= kMostWorkingBytes;
+    uint8_t* buffer = calloc(whole ? per_strip : 1, row_bytes);
+    int32_t result = buffer ? SPI_OK : SPI_NO_MEMORY;
+    steps->total = (uint32_t)planes * strips;
+    for (uint32_t i = 0; result == SPI_OK && i < steps->total; ++i) {
+        const uint16_t plane = (uint16_t)(i / strips);
+        const uint32_t y = i % strips * per_strip;
+        const uint32_t rows = d->tiff->height - y < per_strip ? d->tiff->height - y : per_strip;
+        result = next_step(steps);
+        if (result != SPI_OK)
+            break;
+        if (!whole)
+            result = read_strip_rows(d, buffer, plane, y, rows);
+        else if (TIFFReadEncodedStrip(tif, i, buffer, (tmsize_t)(row_bytes * rows)) < 0)
+            result = SPI_BROKEN_DATA;
+        else
+            put_rows(d, buffer, row_bytes, plane, y, rows);
+    }
+    free(buffer);
+    return result;
+}
+
+static int32_t read_tiles(Direct* d, Steps* steps) {
+    TIFF* tif = d->tiff->tif;
+    uint32_t tw = 0, th = 0;
+    if (TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw) != 1 ||
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &th) != 1 || tw == 0 || th == 0)
+        return SPI_BROKEN_DATA;
+    const uint16_t planes = d->separate ? d->samples : 1;
+    const size_t pixel = d->separate ? 1 : d->samples, tile_row = (size_t)tw * pixel;
+    const uint32_t across = (d->tiff->width - 1) / tw + 1, down = (d->tiff->height - 1) / th + 1;
+    uint8_t* tile = calloc(th, tile_row);
+    int32_t result = tile ? SPI_OK : SPI_NO_MEMORY;
+    steps->total = (uint32_t)((uint64_t)planes * across * down);
+    for (uint16_t plane = 0; result == SPI_OK && plane < planes; ++plane)
+        for (uint32_t ty = 0; result == SPI_OK && ty < down; ++ty)
+            for (uint32_t tx = 0; result == SPI_OK && tx < across; ++tx) {
+                const uint32_t x = tx * tw, y = ty * th;
+                result = next_step(steps);
+                if (result != SPI_OK)
+                    break;
+                if (TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, plane), tile,
+                                        (tmsize_t)(tile_row * th)) < 0) {
+                    result = SPI_BROKEN_DATA;
+                    break;
+                }
+                const uint32_t w = d->tiff->width - x < tw ? d->tiff->width - x : tw;
+                const uint32_t h = d->tiff->height - y < th ? d->tiff->height - y : th;
+                for (uint32_t r = 0; r < h; ++r) {
+                    const uint8_t* in = tile + r * tile_row;
+                    if (d->separate)
+                        put_plane(d, in, plane, x, y + r, w);
+                    else
+                        put_contig(d, in, x, y + r, w);
+                }
+            }
+    free(tile);
+    return result;
+}
+
+static int32_t read_direct(Direct* d, HLOCAL* pHBInfo, HLOCAL* pHBm, SusieProgressCallback progress,
+                           intptr_t data) {
+    Steps steps = {progress, data, 0, 1};
+    uint32_t width, height;
+    spi_upright_size(d->tiff->orientation, d->tiff->width, d->tiff->height, &width, &height);
+    int32_t result = spi_dib_create(&d->dib, width, height, 24);
     if (result != SPI_OK)
         return result;
+    d->step = upright_step(d);
+    result = TIFFIsTiled(d->tiff->tif) ? read_tiles(d, &steps) : read_strips(d, &steps);
+    if (result == SPI_OK)
+        result = next_step(&steps);
+    if (result != SPI_OK) {
+        spi_dib_discard(&d->dib);
+        return result;
+    }
+    return spi_dib_finish(&d->dib, pHBInfo, pHBm);
+}
+
+/* Any other page through libtiff's RGBA reader, then turned upright onto white. */
+static int32_t read_general(Tiff* t, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                            SusieProgressCallback lpPrgressCallback, intptr_t lData) {
     uint32_t* raster = NULL;
-    if (spi_progress(lpPrgressCallback, lData, 0, t.height))
+    int32_t result;
+    if (spi_progress(lpPrgressCallback, lData, 0, t->height))
         result = SPI_ABORTED;
-    else if (!(raster = _TIFFmalloc((tmsize_t)((uint64_t)t.width * t.height * 4))))
+    else if (!(raster = _TIFFmalloc((tmsize_t)((uint64_t)t->width * t->height * 4))))
         result = SPI_NO_MEMORY;
     else
-        result = read_raster(&t, raster);
-    TIFFClose(t.tif);
+        result = read_raster(t, raster);
     if (result == SPI_OK) {
         /* Each word is R | G << 8 | B << 16 | A << 24: on a little-endian machine its
          * bytes are already red, green, blue, alpha. */
-        for (uint64_t i = 0, n = (uint64_t)t.width * t.height; i < n; ++i) {
+        for (uint64_t i = 0, n = (uint64_t)t->width * t->height; i < n; ++i) {
             const uint32_t w = raster[i];
             uint8_t* p = (uint8_t*)&raster[i];
             p[0] = (uint8_t)TIFFGetR(w), p[1] = (uint8_t)TIFFGetG(w);
             p[2] = (uint8_t)TIFFGetB(w), p[3] = (uint8_t)TIFFGetA(w);
         }
-        const SpiRgba picture = {(const uint8_t*)raster, t.width, t.height, (size_t)t.width * 4,
+        const SpiRgba picture = {(const uint8_t*)raster, t->width, t->height, (size_t)t->width * 4,
                                  SPI_ALPHA_PREMULTIPLIED};
-        result = spi_deliver_rgba(&picture, t.orientation, pHBInfo, pHBm, lpPrgressCallback, lData);
+        result =
+            spi_deliver_rgba(&picture, t->orientation, pHBInfo, pHBm, lpPrgressCallback, lData);
     }
     if (raster)
         _TIFFfree(raster);
+    return result;
+}
+
+int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                   SusieProgressCallback lpPrgressCallback, intptr_t lData) {
+    Tiff t;
+    Direct direct;
+    (void)flag;
+    int32_t result = open_tiff(&t, buf, len);
+    if (result != SPI_OK)
+        return result;
+    if (choose_direct(&t, &direct))
+        result = read_direct(&direct, pHBInfo, pHBm, lpPrgressCallback, lData);
+    else
+        result = read_general(&t, pHBInfo, pHBm, lpPrgressCallback, lData);
+    TIFFClose(t.tif);
     return result;
 }
