@@ -106,7 +106,13 @@ static int32_t decode_in_steps(const Webp* w, WebPDecBuffer* out, SusieProgressC
     enum { kSteps = 8, kLeastStep = 64 * 1024 };
     const WebPData* in = &w->frame.fragment;
     const size_t step = in->size / kSteps > kLeastStep ? in->size / kSteps : kLeastStep;
-    WebPIDecoder* decoder = WebPINewDecoder(out);
+    WebPDecoderConfig config;
+    WebPIDecoder* decoder = NULL;
+    if (WebPInitDecoderConfig(&config)) {
+        config.output = *out;
+        config.options.use_threads = 1; /* libwebp filters on a second thread */
+        decoder = WebPIDecode(NULL, 0, &config);
+    }
     int32_t result = decoder ? SPI_BROKEN_DATA : SPI_NO_MEMORY;
     for (size_t fed = 0; decoder && fed < in->size;) {
         fed = step < in->size - fed ? fed + step : in->size;
