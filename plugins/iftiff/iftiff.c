@@ -6,10 +6,13 @@
  * raw plug-in: their first page is only a small preview. */
 #include "spicommon.h"
 
+#include <pthread.h>
+#include <stdatomic.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 static const char* const kInfo[] = {
     "00IN", "iftiff: TIFF reader for Folivex (libtiff)", "*.tif", "TIFF", "*.tiff", "TIFF",
@@ -527,35 +530,140 @@ static int32_t read_strip_rows(Direct* d, uint8_t* row, uint16_t plane, uint32_t
     return SPI_OK;
 }
 
-static int32_t read_strips(Direct* d, Steps* steps) {
-    TIFF* tif = d->tiff->tif;
-    uint32_t per_strip = d->tiff->height;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &per_strip);
-    if (per_strip == 0 || per_strip > d->tiff->height)
-        per_strip = d->tiff->height;
-    const uint16_t planes = d->separate ? d->samples : 1;
-    const size_t row_bytes = (size_t)d->tiff->width * (d->separate ? 1 : d->samples);
-    const uint32_t strips = (d->tiff->height - 1) / per_strip + 1;
-    const int whole = (uint64_t)row_bytes * per_strip <= kMostWorkingBytes;
-    uint8_t* buffer = calloc(whole ? per_strip : 1, row_bytes);
-    int32_t result = buffer ? SPI_OK : SPI_NO_MEMORY;
-    steps->total = (uint32_t)planes * strips;
-    for (uint32_t i = 0; result == SPI_OK && i < steps->total; ++i) {
-        const uint16_t plane = (uint16_t)(i / strips);
-        const uint32_t y = i % strips * per_strip;
-        const uint32_t rows = d->tiff->height - y < per_strip ? d->tiff->height - y : per_strip;
-        result = next_step(steps);
-        if (result != SPI_OK)
-            break;
-        if (!whole)
-            result = read_strip_rows(d, buffer, plane, y, rows);
-        else if (TIFFReadEncodedStrip(tif, i, buffer, (tmsize_t)(row_bytes * rows)) < 0)
+/* The strips of a page shared out between the plug-in's thread and a worker per further
+ * core: each takes the next strip not yet taken, decodes it with its own libtiff handle
+ * on the same input and lays it into its rows of the bitmap. Only the plug-in's thread
+ * reports progress; a stop or an error ends every thread at its next strip. */
+typedef struct {
+    uint32_t per_strip, strips, total;
+    size_t row_bytes;
+    atomic_uint next;
+    atomic_int result; /* SPI_OK until a thread fails or is stopped */
+    Steps* steps;
+} StripJob;
+
+enum { kMostWorkers = 7, kLeastParallelPixels = 1 << 20 };
+
+static void take_strips(StripJob* job, Direct* d, uint8_t* buffer, int reports) {
+    for (;;) {
+        const uint32_t i = atomic_fetch_add(&job->next, 1);
+        if (i >= job->total || atomic_load(&job->result) != SPI_OK)
+            return;
+        const uint16_t plane = (uint16_t)(i / job->strips);
+        const uint32_t y = i % job->strips * job->per_strip;
+        const uint32_t left = d->tiff->height - y;
+        const uint32_t rows = left < job->per_strip ? left : job->per_strip;
+        int32_t result = SPI_OK;
+        if (reports && spi_progress(job->steps->progress, job->steps->data, i, job->total))
+            result = SPI_ABORTED;
+        else if (TIFFReadEncodedStrip(d->tiff->tif, i, buffer, (tmsize_t)(job->row_bytes * rows)) <
+                 0)
             result = SPI_BROKEN_DATA;
         else
-            put_rows(d, buffer, row_bytes, plane, y, rows);
+            put_rows(d, buffer, job->row_bytes, plane, y, rows);
+        if (result != SPI_OK) {
+            int ok = SPI_OK;
+            atomic_compare_exchange_strong(&job->result, &ok, result);
+            return;
+        }
+    }
+}
+
+typedef struct {
+    pthread_t thread;
+    StripJob* job;
+    Direct direct; /* the page's layout with the worker's own handle */
+    Tiff tiff;
+} StripWorker;
+
+static void* run_strip_worker(void* arg) {
+    StripWorker* w = arg;
+    uint8_t* buffer = malloc(w->job->row_bytes * w->job->per_strip);
+    if (buffer)
+        take_strips(w->job, &w->direct, buffer, 0);
+    free(buffer); /* without a buffer the others take its strips */
+    return NULL;
+}
+
+/* Starts up to count workers on the job; how many started. */
+static int start_strip_workers(StripJob* job, Direct* d, StripWorker* workers, int count) {
+    int started = 0;
+    for (int i = 0; i < count; ++i) {
+        StripWorker* w = &workers[started];
+        w->job = job;
+        w->direct = *d;
+        if (open_tiff(&w->tiff, (const char*)d->tiff->input.data, (intptr_t)d->tiff->input.size) !=
+            SPI_OK)
+            break;
+        w->direct.tiff = &w->tiff;
+        if (pthread_create(&w->thread, NULL, run_strip_worker, w) != 0) {
+            TIFFClose(w->tiff.tif);
+            break;
+        }
+        ++started;
+    }
+    return started;
+}
+
+static int worker_count(const Direct* d, const StripJob* job) {
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    /* alpha in a plane of its own is laid onto colour that must already be there */
+    if ((d->separate && d->kind == kRgba) || cores < 2 ||
+        (uint64_t)d->tiff->width * d->tiff->height < kLeastParallelPixels)
+        return 0;
+    long count = cores - 1 < kMostWorkers ? cores - 1 : kMostWorkers;
+    if ((uint32_t)count >= job->total)
+        count = (long)job->total - 1;
+    return (int)count;
+}
+
+/* A strip too large to hold, one row at a time, in the order libtiff needs: all rows of
+ * one plane before the next. */
+static int32_t read_strips_by_rows(Direct* d, StripJob* job) {
+    uint8_t* row = malloc(job->row_bytes);
+    int32_t result = row ? SPI_OK : SPI_NO_MEMORY;
+    for (uint32_t i = 0; result == SPI_OK && i < job->total; ++i) {
+        const uint16_t plane = (uint16_t)(i / job->strips);
+        const uint32_t y = i % job->strips * job->per_strip;
+        const uint32_t left = d->tiff->height - y;
+        result = next_step(job->steps);
+        if (result == SPI_OK)
+            result =
+                read_strip_rows(d, row, plane, y, left < job->per_strip ? left : job->per_strip);
+    }
+    free(row);
+    return result;
+}
+
+static int32_t read_strips(Direct* d, Steps* steps) {
+    StripJob job;
+    StripWorker workers[kMostWorkers];
+    uint32_t per_strip = d->tiff->height;
+    TIFFGetFieldDefaulted(d->tiff->tif, TIFFTAG_ROWSPERSTRIP, &per_strip);
+    if (per_strip == 0 || per_strip > d->tiff->height)
+        per_strip = d->tiff->height;
+    job.per_strip = per_strip;
+    job.row_bytes = (size_t)d->tiff->width * (d->separate ? 1 : d->samples);
+    job.strips = (d->tiff->height - 1) / per_strip + 1;
+    job.total = (uint32_t)(d->separate ? d->samples : 1) * job.strips;
+    job.steps = steps;
+    atomic_init(&job.next, 0);
+    atomic_init(&job.result, SPI_OK);
+    steps->total = job.total;
+    if ((uint64_t)job.row_bytes * per_strip > kMostWorkingBytes)
+        return read_strips_by_rows(d, &job);
+    uint8_t* buffer = malloc(job.row_bytes * per_strip);
+    if (!buffer)
+        return SPI_NO_MEMORY;
+    const int started = start_strip_workers(&job, d, workers, worker_count(d, &job));
+    take_strips(&job, d, buffer, 1);
+    for (int i = 0; i < started; ++i) {
+        pthread_join(workers[i].thread, NULL);
+        TIFFClose(workers[i].tiff.tif);
     }
     free(buffer);
-    return result;
+    steps->done = job.total;
+    return atomic_load(&job.result);
 }
 
 static int32_t read_tiles(Direct* d, Steps* steps) {
