@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Decoding time of each bundled plug-in beside a peer, on the same photo-like file, in
-# the same run:  bench/formats_peers.sh [BUILD_DIR]   (default: build)
+# Decoding time and peak resident memory of each bundled plug-in beside a peer, on the same
+# photo-like file, in the same run:  bench/formats_peers.sh [BUILD_DIR]   (default: build)
 # The files are made once into BUILD_DIR/bench-formats/. Pillow (Debian python3-pil) is
 # the peer where it reads the format; Debian 12's Pillow reads neither HEIF, AVIF nor
 # JPEG XL, so for those the library's own command-line decoder is the peer, writing PPM
@@ -10,6 +10,11 @@
 # demosaic) have LibRaw's own sample programs as peers (Debian libraw-bin):
 # simple_dcraw -e extracts the preview without decoding it, dcraw_emu -h demosaics at half
 # size as the plug-in does.
+# Memory, in MiB: "decode" is what one plug-in decode adds to the resident memory at its
+# peak (the bitmap handed back, the plug-in's working rows, what its library holds), in a
+# process that decodes only that file; "limit" is 1.3 times the picture at 24 bits plus
+# 20 MiB. "host" and "peer" are the whole process's peak (/usr/bin/time %M) of the plug-in
+# host loading the file into a page picture, and of the peer decoding it once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -131,6 +136,24 @@ FOLIVEX_FORMAT_FILES=$files "$build/bench/bench_plugin_decode" --benchmark_forma
     awk -F, '/_median"?,/ { n = $1; gsub(/"/, "", n); sub(/_median$/, "", n); print n, $3 }' \
         >"$build/bench-formats.txt"
 
+# Plug-in host, one process per file: "decode MiB, megapixels, process peak MiB".
+host_memory() {
+    local name=$1 csv
+    csv=$(FOLIVEX_FORMAT_FILES=$files /usr/bin/time -f "peak %M" -o /dev/shm/folivex-peak.txt \
+        "$build/bench/bench_plugin_decode" --benchmark_filter="^${name//./\\.}\$" \
+        --benchmark_min_time=0.001 --benchmark_format=csv 2>/dev/null)
+    awk -F, -v peak="$(awk '/^peak/ { print $2 }' /dev/shm/folivex-peak.txt)" '
+        NR == 1 { for (i = 1; i <= NF; ++i) { f = $i; gsub(/"/, "", f); col[f] = i } }
+        NR == 2 { printf "%.1f %.2f %.1f\n", $col["decode_peak_MiB"], $col["megapixels"], peak / 1024 }' \
+        <<<"$csv"
+}
+
+# A command's peak resident memory in MiB.
+command_mib() {
+    /usr/bin/time -f "%M" -o /dev/shm/folivex-peak.txt "$@" >/dev/null 2>&1
+    awk '{ printf "%.1f\n", $1 / 1024 }' /dev/shm/folivex-peak.txt
+}
+
 # A command's median time of 5 runs in milliseconds, then the peer's label.
 command_ms() {
     local label=$1
@@ -178,11 +201,35 @@ PY
     esac
 }
 
-printf '%-12s %9s %10s %10s %7s  %s\n' file size Folivex peer ratio peer
+# The peer's peak resident memory (MiB) decoding the file once, as peer_ms times it.
+peer_mib() {
+    local file=$1
+    case $file in
+    *.heic | *.avif) command_mib heif-convert "$file" /dev/shm/folivex-peer.y4m ;;
+    *.jxl) command_mib djxl --num_threads=0 "$file" /dev/shm/folivex-peer.ppm ;;
+    *-raw.dng) command_mib dcraw_emu -h -w -Z /dev/shm/folivex-peer.ppm "$file" ;;
+    *.dng)
+        cp "$file" /dev/shm/folivex-peer.dng
+        command_mib simple_dcraw -e /dev/shm/folivex-peer.dng ;;
+    *) command_mib "$python" -c 'import sys
+from PIL import Image
+with Image.open(sys.argv[1]) as im:
+    im.convert("RGB").load()' "$file" ;;
+    esac
+}
+
+echo "nproc $(nproc); $(uptime)"
+printf '%-12s %7s %10s %10s %6s | %7s %7s %7s %7s  %s\n' file size Folivex peer ratio \
+    decode limit host peer "peer (memory in MiB)"
 while read -r name ms; do
     file=$files/$name
     read -r peer tool < <(peer_ms "$file")
+    read -r decode megapixels host < <(host_memory "$name")
+    peer_peak=$(peer_mib "$file")
     awk -v n="$name" -v b="$(stat -c %s "$file")" -v ms="$ms" -v p="$peer" -v t="$tool" \
-        'BEGIN { printf "%-12s %8.1fM %8.1f ms %7.1f ms %6.2fx  %s\n", n, b / 1048576, ms, p, ms / p, t }'
+        -v d="$decode" -v mp="$megapixels" -v h="$host" -v pp="$peer_peak" \
+        'BEGIN { printf "%-12s %6.1fM %7.1f ms %7.1f ms %5.2fx | %7.1f %7.1f %7.1f %7.1f  %s\n",
+                 n, b / 1048576, ms, p, ms / p, d, 1.3 * mp * 3e6 / 1048576 + 20, h, pp, t }'
 done <"$build/bench-formats.txt"
-rm -f /dev/shm/folivex-peer.ppm /dev/shm/folivex-peer.y4m /dev/shm/folivex-peer.dng*
+rm -f /dev/shm/folivex-peer.ppm /dev/shm/folivex-peer.y4m /dev/shm/folivex-peer.dng* \
+    /dev/shm/folivex-peak.txt
