@@ -262,9 +262,9 @@ int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SusiePictur
     return SPI_OK;
 }
 
-/* The primary image as 8-bit RGBA, transformations applied; NULL when it cannot be
- * decoded (no decoder for its codec, damaged data). */
-static struct heif_image* decode(const Heif* h) {
+/* The primary image as 8-bit RGB, or RGBA when it has alpha, transformations applied;
+ * NULL when it cannot be decoded (no decoder for its codec, damaged data). */
+static struct heif_image* decode(const Heif* h, int has_alpha) {
     struct heif_decoding_options* options = heif_decoding_options_alloc();
     struct heif_image* image = NULL;
     if (!options)
@@ -275,12 +275,56 @@ static struct heif_image* decode(const Heif* h) {
     heif_context_set_maximum_image_size_limit(h->context, (int)h->coded_side + 1);
     options->convert_hdr_to_8bit = 1;
     options->strict_decoding = 1; /* a damaged file is an error, not a partial picture */
-    if (heif_decode_image(h->handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGBA,
+    if (heif_decode_image(h->handle, &image, heif_colorspace_RGB,
+                          has_alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
                           options)
             .code != heif_error_Ok)
         image = NULL;
     heif_decoding_options_free(options);
     return image;
+}
+
+/* An opaque picture's red, green, blue rows from the plane into the bitmap, one row a
+ * progress step. */
+static int32_t put_rgb_rows(SpiDib* dib, const uint8_t* pixels, size_t stride,
+                            SusieProgressCallback progress, intptr_t data) {
+    for (uint32_t y = 0; y < dib->height; ++y) {
+        if (spi_progress(progress, data, y, dib->height))
+            return SPI_ABORTED;
+        const uint8_t* in = pixels + (size_t)y * stride;
+        unsigned char* out = spi_dib_row(dib, y);
+        for (uint32_t x = 0; x < dib->width; ++x, in += 3, out += 3)
+            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+    }
+    return spi_progress(progress, data, dib->height, dib->height) ? SPI_ABORTED : SPI_OK;
+}
+
+/* The decoded plane into a bitmap: the one copy libheif's own image leaves to make. */
+static int32_t deliver(const Heif* h, struct heif_image* image, int has_alpha, HLOCAL* pHBInfo,
+                       HLOCAL* pHBm, SusieProgressCallback progress, intptr_t data) {
+    int stride = 0;
+    const uint8_t* pixels = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image, heif_channel_interleaved);
+    const int height = heif_image_get_height(image, heif_channel_interleaved);
+    if (!pixels || width <= 0 || height <= 0 || stride < width * (has_alpha ? 4 : 3) ||
+        !spi_size_allowed((uint64_t)width, (uint64_t)height))
+        return SPI_BROKEN_DATA;
+    if (has_alpha) {
+        const SpiAlpha alpha = heif_image_handle_is_premultiplied_alpha(h->handle)
+                                   ? SPI_ALPHA_PREMULTIPLIED
+                                   : SPI_ALPHA_STRAIGHT;
+        const SpiRgba picture = {pixels, (uint32_t)width, (uint32_t)height, (size_t)stride, alpha};
+        return spi_deliver_rgba(&picture, 1, pHBInfo, pHBm, progress, data);
+    }
+    SpiDib dib;
+    int32_t result = spi_dib_create(&dib, (uint32_t)width, (uint32_t)height, 24);
+    if (result == SPI_OK)
+        result = put_rgb_rows(&dib, pixels, (size_t)stride, progress, data);
+    if (result != SPI_OK) {
+        spi_dib_discard(&dib);
+        return result;
+    }
+    return spi_dib_finish(&dib, pHBInfo, pHBm);
 }
 
 int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
@@ -294,21 +338,10 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo
         close_heif(&h);
         return SPI_ABORTED;
     }
-    struct heif_image* image = decode(&h);
-    int stride = 0;
-    const uint8_t* pixels =
-        image ? heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride) : NULL;
-    const int width = image ? heif_image_get_width(image, heif_channel_interleaved) : 0;
-    const int height = image ? heif_image_get_height(image, heif_channel_interleaved) : 0;
-    result = SPI_BROKEN_DATA;
-    if (pixels && width > 0 && height > 0 && stride >= width * 4 &&
-        spi_size_allowed((uint64_t)width, (uint64_t)height)) {
-        const SpiAlpha alpha = heif_image_handle_is_premultiplied_alpha(h.handle)
-                                   ? SPI_ALPHA_PREMULTIPLIED
-                                   : SPI_ALPHA_STRAIGHT;
-        const SpiRgba picture = {pixels, (uint32_t)width, (uint32_t)height, (size_t)stride, alpha};
-        result = spi_deliver_rgba(&picture, 1, pHBInfo, pHBm, lpPrgressCallback, lData);
-    }
+    const int has_alpha = heif_image_handle_has_alpha_channel(h.handle);
+    struct heif_image* image = decode(&h, has_alpha);
+    result = image ? deliver(&h, image, has_alpha, pHBInfo, pHBm, lpPrgressCallback, lData)
+                   : SPI_BROKEN_DATA;
     if (image)
         heif_image_release(image);
     close_heif(&h);
