@@ -36,6 +36,9 @@ bool TextDump::eventFilter(QObject* watched, QEvent* event) {
         } else if (widget->isWindow() && !widget->inherits("QToolTip") &&
                    !widget->inherits("QTipLabel")) {
             DumpWindow(widget);
+        } else if (qobject_cast<QStackedWidget*>(widget->parentWidget()) &&
+                   widget->window()->isVisible()) {
+            DumpWindow(widget->window()); // a page brought forward: the window reads anew
         }
     }
     return QObject::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 // A test seam: with FOLIVEX_TEXT_DUMP=FILE in the environment, every window and menu the
-// program shows appends the texts a person reads in it to FILE (UTF-8, one text a line,
+// program shows (a window again when one of its pages is brought forward) appends the
+// texts a person reads in it to FILE (UTF-8, one text a line,
 // "window: ", "menu: ", "item: ", "text: " and "hint: " in front), so the end-to-end
 // tests can read the interface's words without an accessibility bus. Without the
 // variable nothing is installed.

@@ -11,7 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     libpng-dev libgif-dev libtiff-dev libwebp-dev libheif-dev libjxl-dev libexif-dev
     python3-pil libheif-examples libjxl-tools imagemagick
-    libraw-dev libraw-bin
+    libraw-dev libraw-bin p7zip-full
 )
 missing=()
 for p in "${packages[@]}"; do
