@@ -598,6 +598,11 @@ const ArchiveEntry* Archive::Find(std::string_view name) const {
 }
 
 std::vector<std::uint8_t> Archive::Read(std::string_view name) const {
+    return Read(name, {}, 0);
+}
+
+std::vector<std::uint8_t> Archive::Read(std::string_view name, const PassedEntry& passed,
+                                        std::uint64_t passBytes) const {
     const auto it = byName_.find(std::string(name));
     if (it == byName_.end())
         throw Error(FormatMessage(msg::kCannotOpen, path_ + "/" + std::string(name)));
@@ -606,8 +611,9 @@ std::vector<std::uint8_t> Archive::Read(std::string_view name) const {
         throw EArchive(FormatMessage(msg::kArchivePassword, path_));
     if (entry.sizeKnown && entry.size > limits_.maxEntrySize)
         throw EArchive(FormatMessage(msg::kArchiveEntryTooLarge, entry.name));
-    const Located& where = located_[it->second];
-    return zipIndexed_ ? ReadZipEntry(entry, where) : ReadSequentialEntry(entry, where);
+    if (zipIndexed_)
+        return ReadZipEntry(entry, located_[it->second]);
+    return ReadSequentialEntry(it->second, passed, passBytes);
 }
 
 // Every zip read has its own reader starting at the entry's local header, so reads
@@ -625,8 +631,11 @@ std::vector<std::uint8_t> Archive::ReadZipEntry(const ArchiveEntry& entry,
 
 // Other formats are read forward: the next picture continues from the last one, and
 // only a step back starts again from the beginning.
-std::vector<std::uint8_t> Archive::ReadSequentialEntry(const ArchiveEntry& entry,
-                                                       const Located& where) const {
+std::vector<std::uint8_t> Archive::ReadSequentialEntry(std::size_t index, const PassedEntry& passed,
+                                                       std::uint64_t passBytes) const {
+    const ArchiveEntry& entry = entries_[index];
+    const Located& where = located_[index];
+    const std::uint64_t firstPassed = passed ? FirstPassedOrdinal(index, passBytes) : where.ordinal;
     std::lock_guard lock(cursorMutex_);
     std::unique_ptr<Cursor> cursor = TakeCursor(where.ordinal);
     if (!cursor) {
@@ -641,7 +650,17 @@ std::vector<std::uint8_t> Archive::ReadSequentialEntry(const ArchiveEntry& entry
         struct archive_entry* header = nullptr;
         if (archive_read_next_header(a, &header) < ARCHIVE_WARN)
             throw EArchive(DamageText(msg::kArchiveEntryDamaged, entry.name, ErrorText(a)));
-        ++cursor->next;
+        const std::uint64_t ordinal = cursor->next++;
+        const ArchiveEntry* near =
+            ordinal >= firstPassed && ordinal < where.ordinal ? EntryAtOrdinal(ordinal) : nullptr;
+        if (!near)
+            continue;
+        try {
+            passed(near->name, ReadEntryData(a, *near, limits_.maxEntrySize));
+        } catch (const EArchive&) {
+            // A damaged neighbour is reported when it is read itself; the next header
+            // is found past it as a skip would.
+        }
     }
     // A reader that failed inside an entry stands nowhere useful and is dropped.
     std::vector<std::uint8_t> data = ReadEntryData(a, entry, limits_.maxEntrySize);
@@ -650,6 +669,30 @@ std::vector<std::uint8_t> Archive::ReadSequentialEntry(const ArchiveEntry& entry
         cursors_.erase(cursors_.begin()); // the least recently used
     cursors_.push_back(std::move(cursor));
     return data;
+}
+
+// The ordinal from which the entries before `index` add up to at most `passBytes`.
+std::uint64_t Archive::FirstPassedOrdinal(std::size_t index, std::uint64_t passBytes) const {
+    std::uint64_t first = located_[index].ordinal;
+    std::uint64_t sum = 0;
+    for (std::size_t i = index; i-- > 0;) {
+        const ArchiveEntry& e = entries_[i];
+        if (!e.sizeKnown || e.encrypted || e.size > passBytes - sum)
+            break;
+        sum += e.size;
+        first = located_[i].ordinal;
+    }
+    return first;
+}
+
+// The listed entry at that ordinal; ordinals grow with the list in a sequential archive.
+const ArchiveEntry* Archive::EntryAtOrdinal(std::uint64_t ordinal) const {
+    const auto it = std::lower_bound(
+        located_.begin(), located_.end(), ordinal,
+        [](const Located& where, std::uint64_t value) { return where.ordinal < value; });
+    if (it == located_.end() || it->ordinal != ordinal)
+        return nullptr;
+    return &entries_[std::size_t(it - located_.begin())];
 }
 
 void Archive::DropReaders() const {
@@ -873,7 +916,16 @@ std::vector<std::uint8_t> ArchiveShelf::Read(const std::string& archivePath,
     }
     if (bytes)
         return *bytes; // copied outside the lock
-    auto read = std::make_shared<const std::vector<std::uint8_t>>(kept->archive->Read(inner));
+    // What a forward reader passes on the way is kept too, up to a quarter of the store,
+    // so that walking back through a solid archive does not start it over at each page.
+    const Archive::PassedEntry keepPassed = [&](const std::string& name,
+                                                std::vector<std::uint8_t> passedBytes) {
+        auto stored = std::make_shared<const std::vector<std::uint8_t>>(std::move(passedBytes));
+        std::lock_guard lock(mutex_);
+        Store(kept->serial, name, std::move(stored));
+    };
+    auto read = std::make_shared<const std::vector<std::uint8_t>>(
+        kept->archive->Read(inner, keepPassed, storeBytes_ / 4));
     std::lock_guard lock(mutex_);
     Store(kept->serial, inner, read);
     return *read;

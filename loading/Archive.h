@@ -113,6 +113,13 @@ public:
     // The whole uncompressed content of one entry. Raises the entry errors above, and
     // "ﾌｧｲﾙ %s は開けません" for a name the archive does not hold. Thread-safe.
     std::vector<std::uint8_t> Read(std::string_view name) const;
+    // Entries a forward reader passed on its way to the one asked for: in a solid or
+    // compressed archive they were decompressed anyway, and a page turned back wants them.
+    using PassedEntry = std::function<void(const std::string& name, std::vector<std::uint8_t>)>;
+    // As Read; the entries right before it, up to `passBytes` in all, are handed to
+    // `passed` when the reader goes through them (never for a zip, read entry by entry).
+    std::vector<std::uint8_t> Read(std::string_view name, const PassedEntry& passed,
+                                   std::uint64_t passBytes) const;
     // Frees the forward readers kept for the next reads, and the decompressor memory they
     // hold; a later read starts a new one.
     void DropReaders() const;
@@ -126,8 +133,10 @@ private:
     void ListSequentially();
     bool AddEntry(ArchiveEntry entry, const Located& where);
     std::vector<std::uint8_t> ReadZipEntry(const ArchiveEntry& entry, const Located& where) const;
-    std::vector<std::uint8_t> ReadSequentialEntry(const ArchiveEntry& entry,
-                                                  const Located& where) const;
+    std::vector<std::uint8_t> ReadSequentialEntry(std::size_t index, const PassedEntry& passed,
+                                                  std::uint64_t passBytes) const;
+    std::uint64_t FirstPassedOrdinal(std::size_t index, std::uint64_t passBytes) const;
+    const ArchiveEntry* EntryAtOrdinal(std::uint64_t ordinal) const;
     struct Cursor;
     std::unique_ptr<Cursor> TakeCursor(std::uint64_t ordinal) const;
 

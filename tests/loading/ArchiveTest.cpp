@@ -455,6 +455,34 @@ TEST(ArchiveShelf, EntriesReadLatelyAreNotDecompressedAgain) {
     EXPECT_THROW(shelf.Read(path, "p0.jpg"), Error); // the oldest went out of the store
 }
 
+// Reading the last page of a solid archive passes the ones before it, which are kept (up
+// to a quarter of the store), so a walk back through the book does not decompress it
+// from the start again at each page.
+TEST(ArchiveShelf, EntriesPassedOnTheWayAreKeptForAWalkBack) {
+    test::TempDir dir;
+    const std::string path = dir / "solid.cb7";
+    std::vector<ArchiveItem> pages;
+    for (int i = 0; i < 6; ++i)
+        pages.push_back({"p" + std::to_string(i) + ".jpg", ContentOf(i, 30000)});
+    const auto bytes = MakeArchive(ArchiveKind::SevenZip, pages);
+    test::WriteArchiveFile(path, bytes);
+    ArchiveShelf shelf(4 * 4 * 30000); // a quarter holds four pages
+    EXPECT_EQ(shelf.Read(path, "p5.jpg"), Bytes(pages[5].content));
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        std::fstream ruin(path, std::ios::in | std::ios::out | std::ios::binary);
+        ruin.write(std::string(bytes.size(), 'x').data(), std::streamsize(bytes.size()));
+    }
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    for (int i : {4, 3, 2, 1})
+        EXPECT_EQ(shelf.Read(path, pages[std::size_t(i)].name),
+                  Bytes(pages[std::size_t(i)].content))
+            << i;
+    EXPECT_THROW(shelf.Read(path, "p0.jpg"), Error); // beyond the quarter: read anew
+}
+
 TEST(ArchiveShelf, KeepsTheArchivesUsedLately) {
     test::TempDir dir;
     ArchiveShelf shelf;
