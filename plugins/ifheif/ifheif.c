@@ -58,7 +58,7 @@ static void close_heif(Heif* h) {
 
 /* libheif's own cap on either side of any image it reads, kept: an HEVC or AV1 picture
  * of this size is a grid of coded tiles anyway. */
-enum { kLibheifSideLimit = 32768 };
+enum { kLibheifSideLimit = 32768, kCodingBlock = 128 };
 
 static void start_libheif(void) {
     heif_init(NULL); /* never undone: the plug-in stays loaded (-z nodelete) */
@@ -271,8 +271,10 @@ static struct heif_image* decode(const Heif* h, int has_alpha) {
         return NULL;
     /* Every size the picture claims (declared, and a grid's or overlay's canvas) has been
      * checked against the limit; libheif, whose limit is per side, is held to the longest
-     * of them. */
-    heif_context_set_maximum_image_size_limit(h->context, (int)h->coded_side + 1);
+     * of them, and to the coded tiles of a grid, which overhang its canvas by up to one
+     * coding block (HEVC's are 64 pixels a side, AV1's 128): heif-enc writes a picture of
+     * 33 x 21 as a grid of one 64 x 64 tile. */
+    heif_context_set_maximum_image_size_limit(h->context, (int)h->coded_side + 1 + kCodingBlock);
     options->convert_hdr_to_8bit = 1;
     options->strict_decoding = 1; /* a damaged file is an error, not a partial picture */
     if (heif_decode_image(h->handle, &image, heif_colorspace_RGB,

@@ -116,6 +116,7 @@ const SolidCase kSolid[] = {
     {"green.heic", 64, 48, kGreen, 10},
     {"green.avif", 64, 48, kGreen, 10},
     {"clear.heic", 64, 48, kWhite, 2},
+    {"odd.heic", 33, 21, kGreen, 10}, // a grid of one tile larger than the picture
     {"blue.jxl", 9, 5, kBlue, 2},
     {"rgba_half.jxl", 4, 4, {127, 127, 255}, 2},
     {"rgb.ppm", 5, 3, kRed, 0},

@@ -64,11 +64,14 @@ frames[0].save("animated.png", save_all=True, append_images=frames[1:], duration
 # A panorama wider than the square of the pixel limit's side (16384), flat so that it
 # encodes to about 1.5 KB as AVIF.
 solid("RGB", (24000, 4000), green).save(tmp + "/panorama.png")
+# An odd size, which heif-enc writes as a grid of one tile larger than the picture.
+solid("RGB", (33, 21), green).save(tmp + "/odd.png")
 PY
 heif-enc -q 90 -o green.heic "$tmp/green64.png" >/dev/null
 heif-enc -q 90 -A -o green.avif "$tmp/green64.png" >/dev/null
 heif-enc -L -o clear.heic "$tmp/clear64.png" >/dev/null
 heif-enc -q 10 -A -o panorama.avif "$tmp/panorama.png" >/dev/null
+heif-enc -q 90 -o odd.heic "$tmp/odd.png" >/dev/null
 cjxl -q 100 "$tmp/blue9.png" blue.jxl >/dev/null 2>&1
 cjxl -q 100 rgba_half.png rgba_half.jxl >/dev/null 2>&1
 cc -o "$tmp/make_cmyk_jxl" make_cmyk_jxl.c $(pkg-config --cflags --libs libjxl)
