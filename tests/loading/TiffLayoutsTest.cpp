@@ -31,9 +31,10 @@ struct Layout {
     bool separate = false, tiled = false;
     int orientation = 1;
     bool wideColourMap = true; // 16-bit colour map entries, else all under 256
+    std::uint32_t width = 37, height = 21;
 };
 
-constexpr std::uint32_t kWidth = 37, kHeight = 21, kRowsPerStrip = 5, kTile = 16;
+constexpr std::uint32_t kRowsPerStrip = 5, kTile = 16;
 
 int SamplesOf(Kind k) {
     return k == kRgb ? 3 : k >= kRgbaAssociated ? 4 : 1;
@@ -70,7 +71,7 @@ Bytes Block(const Layout& l, int bits, int plane, std::uint32_t x0, std::uint32_
         std::uint8_t nibbles = 0;
         for (std::uint32_t x = x0; x < x0 + cols; ++x)
             for (int s = 0; s < samples; ++s) {
-                const bool inside = x < kWidth && y < kHeight;
+                const bool inside = x < l.width && y < l.height;
                 const std::uint32_t v = inside ? SampleAt(l, x, y, l.separate ? plane : s) : 0;
                 if (bits == 4 && (x - x0) % 2 == 0)
                     nibbles = std::uint8_t(v << 4);
@@ -92,13 +93,13 @@ Bytes MakeTiff(const Layout& l, int bits) {
     std::vector<Bytes> blocks;
     for (int p = 0; p < planes; ++p) {
         if (l.tiled) {
-            for (std::uint32_t y = 0; y < kHeight; y += kTile)
-                for (std::uint32_t x = 0; x < kWidth; x += kTile)
+            for (std::uint32_t y = 0; y < l.height; y += kTile)
+                for (std::uint32_t x = 0; x < l.width; x += kTile)
                     blocks.push_back(Block(l, bits, p, x, y, kTile, kTile));
         } else {
-            for (std::uint32_t y = 0; y < kHeight; y += kRowsPerStrip)
+            for (std::uint32_t y = 0; y < l.height; y += kRowsPerStrip)
                 blocks.push_back(
-                    Block(l, bits, p, 0, y, kWidth, std::min(kRowsPerStrip, kHeight - y)));
+                    Block(l, bits, p, 0, y, l.width, std::min(kRowsPerStrip, l.height - y)));
         }
     }
     const std::uint16_t photometric = l.kind == kGrey           ? 1
@@ -110,8 +111,8 @@ Bytes MakeTiff(const Layout& l, int bits) {
         std::vector<std::uint32_t> values;
     };
     std::vector<Tag> tags = {
-        {256, 4, {kWidth}},
-        {257, 4, {kHeight}},
+        {256, 4, {l.width}},
+        {257, 4, {l.height}},
         {258, 3, std::vector<std::uint32_t>(std::size_t(samples), std::uint32_t(bits))},
         {259, 3, {1}},
         {262, 3, {photometric}},
@@ -187,7 +188,8 @@ std::string Name(const Layout& l) {
                                          "RGBA unspecified"};
     return std::string(kKinds[l.kind]) + (l.separate ? ", separate" : ", contiguous") +
            (l.tiled ? ", tiles" : ", strips") + ", orientation " + std::to_string(l.orientation) +
-           (l.kind == kPalette && !l.wideColourMap ? ", 8-bit colour map" : "");
+           (l.kind == kPalette && !l.wideColourMap ? ", 8-bit colour map" : "") + ", " +
+           std::to_string(l.width) + " x " + std::to_string(l.height);
 }
 
 TEST(TiffLayouts, ReadDirectlyAsLibtiffsRgbaReaderReadsThem) {
@@ -211,6 +213,9 @@ TEST(TiffLayouts, ReadDirectlyAsLibtiffsRgbaReaderReadsThem) {
         {kRgbaUnassociated, true},
         {kRgbaUnassociated, false, true, 3},
         {kRgbaUnspecified, false, false, 8},
+        // large enough for the strips to be shared out between threads
+        {kRgb, false, false, 6, true, 1031, 1029},
+        {kRgb, true, false, 1, true, 1031, 1029},
     };
     const auto tiff = test::BundledPlugIn("iftiff");
     for (const Layout& l : layouts) {
@@ -223,8 +228,8 @@ TEST(TiffLayouts, ReadDirectlyAsLibtiffsRgbaReaderReadsThem) {
         ASSERT_EQ(direct.result, 0);
         ASSERT_EQ(general.result, 0);
         const bool turned = l.orientation >= 5;
-        EXPECT_EQ(direct.width, int(turned ? kHeight : kWidth));
-        EXPECT_EQ(direct.height, int(turned ? kWidth : kHeight));
+        EXPECT_EQ(direct.width, int(turned ? l.height : l.width));
+        EXPECT_EQ(direct.height, int(turned ? l.width : l.height));
         EXPECT_EQ(direct.width, general.width);
         EXPECT_EQ(direct.height, general.height);
         EXPECT_TRUE(direct.rgb == general.rgb);
