@@ -595,7 +595,10 @@ void TfrmFXMainForm::BuildAlbumFiles() {
         contents_->SetFolderPanelVisible(width > 0);
         msiFTVOpen->setChecked(width > 0);
     };
-    w.reloadThumbnailCache = [this](const std::string&) { contents_->LoadThumbnailCache(); };
+    w.reloadThumbnailCache = [this](const std::string&) {
+        contents_->LoadThumbnailCache();
+        contents_->OpenAlbumArchive();
+    };
     w.drawFrontCover = [this] { DrawFrontCover(); };
     w.showViewPage = [this] { msiViewClick(); };
     w.openArchive = [this](const std::string& path) {

@@ -196,6 +196,21 @@ bool ContentsPage::ListFolder(const std::string& pictureFolder, PictureListing& 
         showCount);
 }
 
+void ContentsPage::OpenAlbumArchive() {
+    const std::string archive = ArchiveOfFolder(state_.pictureFolder);
+    if (archive.empty() || listing_ || ArchiveShelf::Shared().Find(archive))
+        return;
+    PictureListing unused;
+    try {
+        ListFolder(state_.pictureFolder, unused);
+    } catch (const Error& e) {
+        ReportPaintError(archive, QString::fromUtf8(e.what()));
+    }
+    if (hooks_.status)
+        hooks_.status(FolderStatus(state_.pictureFolder));
+    RepaintThumbnails();
+}
+
 bool ContentsPage::FillFromFolder(const std::string& directory,
                                   const std::function<void()>& beforeFill) {
     const std::string folder = PictureFolderOf(directory);

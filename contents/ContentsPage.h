@@ -71,6 +71,10 @@ public:
     // `beforeFill` runs once the listing is done, before anything changes.
     bool OpenFolder(const std::string& directory, const std::function<void()>& beforeFill = {});
     bool ListingArchive() const { return listing_; }
+    // An album file's pictures in an archive that is not open yet: the archive is listed
+    // here, as OpenFolder lists it, so that painting the rows never has to. The list
+    // stays the album file's; an archive that cannot be opened is reported once.
+    void OpenAlbumArchive();
     void msiAddPicClick();    // AddPictures
     void msiDeletePicClick(); // the caret row
     void msiNewClick();       // clear

@@ -250,6 +250,10 @@ TEST_F(ContentsArchiveTest, EscDuringAListingKeepsTheAlbumAndPaintingNeverLists)
     ArchiveShelf::Shared().Forget();
     page->stgPageList->RowHeader().grab();
     EXPECT_EQ(ArchiveShelf::Shared().Find(Book()), nullptr);
+    // As an album file's loading does: the archive is listed for the rows, which stay.
+    page->OpenAlbumArchive();
+    EXPECT_NE(ArchiveShelf::Shared().Find(Book()), nullptr);
+    EXPECT_EQ(Names(), before);
 
     // Listed to its end, the same archive fills the list.
     EXPECT_TRUE(page->OpenFolder(big));
