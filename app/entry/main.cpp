@@ -8,6 +8,7 @@
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/TextDump.h"
+#include "core/Allocator.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "ui/Dialogs.h"
@@ -64,6 +65,7 @@ QString HelpText() {
 
 int main(int argc, char** argv) {
     using namespace folivex;
+    KeepLargeBlocksMapped();
     const QStringList args = ArgumentsOf(argc, argv);
     if (args == QStringList{QStringLiteral("--help")}) {
         QCoreApplication core(argc, argv);
