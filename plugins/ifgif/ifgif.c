@@ -219,6 +219,13 @@ static int32_t read_rows(Gif* g, SpiDib* dib, SusieProgressCallback progress, in
     return result;
 }
 
+/* Whether the frame fills the screen, every pixel of which it then writes. */
+static int covers_screen(const Gif* g) {
+    const GifImageDesc* frame = &g->gif->Image;
+    return frame->Left == 0 && frame->Top == 0 && (uint32_t)frame->Width >= g->width &&
+           (uint32_t)frame->Height >= g->height;
+}
+
 int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
                    SusieProgressCallback lpPrgressCallback, intptr_t lData) {
     Gif g;
@@ -230,7 +237,8 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo
     result = spi_dib_create(&dib, g.width, g.height, 8);
     if (result == SPI_OK) {
         const unsigned white = set_palette(&g, &dib);
-        memset(dib.pixels, (int)white, dib.stride * dib.height);
+        if (!covers_screen(&g))
+            memset(dib.pixels, (int)white, dib.stride * dib.height);
         result = read_rows(&g, &dib, lpPrgressCallback, lData);
     }
     close_gif(&g);
