@@ -71,7 +71,7 @@ for name, label in works:
     for source, target in (("Cbz", 1.2), ("Cb7", 1.5)):
         ms, mb = figure(name + "-" + source)
         ratio = ms / folder_ms
-        row.append("%.0f ms, %.0f MB (%.2fx%s)" % (ms, mb, ratio, "" if ratio <= target else " MISSED"))
+        row.append("%.0f ms, %.0f MB (%.2fx%s)" % (ms, mb, ratio, "" if round(ratio, 2) <= target else " MISSED"))
     rows.append(row)
 last = sorted(n for n in os.listdir(os.path.join(data, "photos")) if n.endswith(".jpg"))[-1]
 inflate = ("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
