@@ -130,17 +130,26 @@ open(f"{out}/photo-raw.dng", "wb").write(tiff([raw, preview(256)]))
 PY
 fi
 
-# Plug-in host: median time per file (ms), from Google Benchmark's CSV.
-FOLIVEX_FORMAT_FILES=$files "$build/bench/bench_plugin_decode" --benchmark_format=csv \
-    --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null |
-    awk -F, '/_median"?,/ { n = $1; gsub(/"/, "", n); sub(/_median$/, "", n); print n, $3 }' \
-        >"$build/bench-formats.txt"
+# Google Benchmark's filter for exactly one file name.
+only() {
+    local name=$1
+    echo "^${name//./\\.}\$"
+}
+
+# Plug-in host: the median time (ms) of one file, from Google Benchmark's CSV. Each file is
+# timed right before its peer, so that a machine whose load drifts weighs on both alike.
+host_ms() {
+    FOLIVEX_FORMAT_FILES=$files "$build/bench/bench_plugin_decode" --benchmark_format=csv \
+        --benchmark_filter="$(only "$1")" --benchmark_repetitions=5 \
+        --benchmark_report_aggregates_only=true 2>/dev/null |
+        awk -F, '/_median"?,/ { print $3 }'
+}
 
 # Plug-in host, one process per file: "decode MiB, megapixels, process peak MiB".
 host_memory() {
     local name=$1 csv
     csv=$(FOLIVEX_FORMAT_FILES=$files /usr/bin/time -f "peak %M" -o /dev/shm/folivex-peak.txt \
-        "$build/bench/bench_plugin_decode" --benchmark_filter="^${name//./\\.}\$" \
+        "$build/bench/bench_plugin_decode" --benchmark_filter="$(only "$name")" \
         --benchmark_min_time=0.001 --benchmark_format=csv 2>/dev/null)
     awk -F, -v peak="$(awk '/^peak/ { print $2 }' /dev/shm/folivex-peak.txt)" '
         NR == 1 { for (i = 1; i <= NF; ++i) { f = $i; gsub(/"/, "", f); col[f] = i } }
@@ -177,7 +186,8 @@ peer_ms() {
     *.heic | *.avif)
         command_ms "heif-convert(Y4M, no RGB step)" heif-convert "$file" /dev/shm/folivex-peer.y4m ;;
     *.jxl)
-        command_ms "djxl(PPM,1 thread)" djxl --num_threads=0 "$file" /dev/shm/folivex-peer.ppm ;;
+        # --num_threads=0 is djxl's default, every core; 1 decodes on one thread.
+        command_ms "djxl(PPM,1 thread)" djxl --num_threads=1 "$file" /dev/shm/folivex-peer.ppm ;;
     *-raw.dng)
         command_ms "dcraw_emu -h -w(PPM)" dcraw_emu -h -w -Z /dev/shm/folivex-peer.ppm "$file" ;;
     *.dng)
@@ -206,7 +216,7 @@ peer_mib() {
     local file=$1
     case $file in
     *.heic | *.avif) command_mib heif-convert "$file" /dev/shm/folivex-peer.y4m ;;
-    *.jxl) command_mib djxl --num_threads=0 "$file" /dev/shm/folivex-peer.ppm ;;
+    *.jxl) command_mib djxl --num_threads=1 "$file" /dev/shm/folivex-peer.ppm ;;
     *-raw.dng) command_mib dcraw_emu -h -w -Z /dev/shm/folivex-peer.ppm "$file" ;;
     *.dng)
         cp "$file" /dev/shm/folivex-peer.dng
@@ -221,8 +231,9 @@ with Image.open(sys.argv[1]) as im:
 echo "nproc $(nproc); $(uptime)"
 printf '%-12s %7s %10s %10s %6s | %7s %7s %7s %7s  %s\n' file size Folivex peer ratio \
     decode limit host peer "peer (memory in MiB)"
-while read -r name ms; do
-    file=$files/$name
+for file in "$files"/*; do
+    name=$(basename "$file")
+    ms=$(host_ms "$name")
     read -r peer tool < <(peer_ms "$file")
     read -r decode megapixels host < <(host_memory "$name")
     peer_peak=$(peer_mib "$file")
@@ -230,6 +241,6 @@ while read -r name ms; do
         -v d="$decode" -v mp="$megapixels" -v h="$host" -v pp="$peer_peak" \
         'BEGIN { printf "%-12s %6.1fM %7.1f ms %7.1f ms %5.2fx | %7.1f %7.1f %7.1f %7.1f  %s\n",
                  n, b / 1048576, ms, p, ms / p, d, 1.3 * mp * 3e6 / 1048576 + 20, h, pp, t }'
-done <"$build/bench-formats.txt"
+done
 rm -f /dev/shm/folivex-peer.ppm /dev/shm/folivex-peer.y4m /dev/shm/folivex-peer.dng* \
     /dev/shm/folivex-peak.txt
