@@ -4,6 +4,7 @@
 #include "resources/Cursors.h"
 #include "ui/Dialogs.h"
 
+#include <QApplication>
 #include <QPainter>
 
 #include <chrono>
@@ -219,6 +220,11 @@ void Navigator::msiAutoStopClick() {
 }
 
 void Navigator::Timer1Timer() {
+    // No turn behind a box or dialog: pages would turn unseen, and a picture failing there
+    // would open its box on top of the last, tick after tick. The first tick after the
+    // answer turns again.
+    if (QApplication::activeModalWidget())
+        return;
     // A picture that cannot be read stops nothing here; the report comes afterwards.
     struct StopAtCover {
         Navigator& n;

@@ -7,6 +7,7 @@
 #include "view/PageImage.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -151,6 +152,25 @@ TEST_F(NavigationWidgetTest, AutoTurnRunsToTheBackCoverAndStops) {
     EXPECT_EQ(pages, (std::vector<int>{3, 5, B}));
     EXPECT_FALSE(form_->Nav().AutoTurning());
     EXPECT_EQ(form_->StatusPanelText(0), QStringLiteral("999/5"));
+}
+
+// A tick while a box was open turned the page behind it, and a picture failing there
+// opened its box on top of the first: the ticks wait for the answer.
+TEST_F(NavigationWidgetTest, AutoTurnWaitsWhileABoxIsOpen) {
+    Album(5, 0, 0);
+    Open(1);
+    form_->State().acInterval = 1;
+    form_->Nav().msiRAutoChangeClick();
+    QDialog box(form_.get());
+    box.setModal(true);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    form_->Nav().Timer1Timer();
+    EXPECT_EQ(Page(), 1);
+    EXPECT_TRUE(form_->Nav().AutoTurning());
+    box.close();
+    form_->Nav().Timer1Timer();
+    EXPECT_EQ(Page(), 3);
 }
 
 TEST_F(NavigationWidgetTest, AnIntervalOfZeroNeverFires) {
