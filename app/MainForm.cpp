@@ -85,7 +85,7 @@ TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
     setObjectName(QStringLiteral("frmFXMainForm"));
     setWindowTitle(QStringLiteral("Folivex"));
-    // The Japanese interface keeps the design's font; the English one the desktop's.
+    // The Japanese interface keeps the Windows edition's font; the English one the desktop's.
     if (!EnglishInterface()) {
         QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
         f.setPixelSize(12);

@@ -58,7 +58,7 @@ TfrmOptionDlg::TfrmOptionDlg(Settings& settings, AlbumState& state, QImage& text
     : QDialog(parent), settings_(settings), state_(state), mainTexture_(texture),
       readBitmap_(ReadBitmapFile), pictureFilter_([] { return kDefaultPictureFilter; }) {
     setWindowTitle(tr("環境設定"));
-    // The Japanese interface keeps the design's font and size; the English one takes the
+    // The Japanese interface keeps the Windows edition's font and size; the English one takes the
     // desktop's font, and room for its longer words.
     if (EnglishInterface()) {
         setFixedSize(560, 360);

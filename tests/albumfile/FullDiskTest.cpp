@@ -1,4 +1,4 @@
-// Album files and launchers saved onto a real full disk: the design's error text, the old
+// Album files and launchers saved onto a real full disk: the original error text, the old
 // file byte for byte, no temporary file left beside it.
 #include "albumfile/AlbumText.h"
 

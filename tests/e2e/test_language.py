@@ -1,5 +1,5 @@
 """The interface language follows the locale: "ja_JP.UTF-8" and the plain "C" locale give
-the design's Japanese texts byte for byte, "en_US.UTF-8" gives English. Captions are read
+the original Japanese texts byte for byte, "en_US.UTF-8" gives English. Captions are read
 from the X server; the texts inside boxes and menus through the program's text dump
 (FOLIVEX_TEXT_DUMP, see app/TextDump.h), which records what each window and menu shows
 when it opens, so the menus are opened here with the keys a person uses."""

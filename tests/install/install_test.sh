@@ -48,7 +48,7 @@ done
 
 # The English catalogue and the Japanese manual page are installed, and the installed
 # program finds the catalogue under share/: English for an English locale, the
-# design's Japanese for "C".
+# original Japanese for "C".
 [ -f "$root/share/folivex/translations/folivex_en.qm" ] || fail "folivex_en.qm not installed"
 [ -f "$root/share/man/ja/man1/folivex.1.gz" ] || fail "the Japanese manual page not installed"
 LANG=en_US.UTF-8 LANGUAGE= LC_ALL= LC_MESSAGES= "$root/bin/folivex" --help | grep -q '^Usage: folivex' ||

@@ -25,7 +25,7 @@ FOLDERS = ["app", "albumfile", "contents", "core", "dib", "loading", "options", 
            "ui", "view"]
 # Literals with Japanese that are not interface texts.
 NOT_TEXTS = {
-    "ＭＳ ゴシック", "ＭＳ Ｐゴシック",  # the design's font names, substituted by IPA fonts
+    "ＭＳ ゴシック", "ＭＳ Ｐゴシック",  # the Windows edition's font names, substituted by IPA fonts
     "日本語",  # the language's own name in the options dialog, the same in every language
 }
 # Files of the program folders that hold no interface text: the tests' scripted dialogs.

@@ -4,7 +4,7 @@ the same placeholders ("%s" and "%d" in order, as the message patterns are fille
 order; "%1".."%9" as a set, which QString::arg may place anywhere), the same number of
 line breaks' worth of "\r" (a carriage return is part of the message boxes' texts), and
 a mnemonic ("&X") when the source has one (one at most; the English may add one
-where the design has none).
+where the original has none).
 Usage: check_placeholders.py CATALOGUE.ts"""
 
 import os

@@ -85,7 +85,7 @@ TEST(SettingsFile, EveryValueSurvivesARestartUnderItsOwnKey) {
     EXPECT_NE(text.find("SpilitMode=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("MaxOpen=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("SCFolderHist3=\r\n"), std::string::npos);
-    // This program's own key, in a section of its own after every key of the design.
+    // This program's own key, in a section of its own after every key of the Windows edition.
     EXPECT_NE(text.find("[Folivex]\r\nResumeOnOpen=1\r\nLanguage=2\r\n"), std::string::npos);
     // A new file keeps the keys in the order the program has always written them.
     const char* order[] = {"Current=",    "Check=",        "Size=",       "Rate=",
