@@ -12,7 +12,7 @@
 namespace {
 
 // A block written through, so that the compiler keeps the allocation.
-void* Touched(std::size_t size) {
+[[maybe_unused]] void* Touched(std::size_t size) {
     auto* p = static_cast<volatile unsigned char*>(std::malloc(size));
     for (std::size_t i = 0; i < size; i += 4096)
         p[i] = 1;
