@@ -12,6 +12,7 @@ packages=(
     libpng-dev libgif-dev libtiff-dev libwebp-dev libheif-dev libjxl-dev libexif-dev
     python3-pil libheif-examples libjxl-tools imagemagick
     libraw-dev libraw-bin p7zip-full
+    stress-ng
 )
 missing=()
 for p in "${packages[@]}"; do

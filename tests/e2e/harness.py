@@ -260,6 +260,19 @@ class Screen:
     def focused_window(self):
         return self.xdotool("getwindowfocus", "-f", check=False).strip()
 
+    def has_focus(self, wid):
+        """Whether the keyboard focus is on the window `wid` (or inside it)."""
+        return wid in (self.focused_window(),
+                       self.xdotool("getwindowfocus", check=False).strip())
+
+    def painted(self, wid):
+        """Whether the program has drawn its window: most of it is no longer the black the
+        X server leaves in a window nobody has painted."""
+        x, y, w, h = self.geometry(wid)
+        area = self.screenshot().crop((x, y, x + w, y + h)).convert("L")
+        black = area.point(lambda v: 255 if v == 0 else 0).histogram()[255]
+        return black < w * h // 2
+
     # The screen.
     def screenshot(self):
         r = subprocess.run(["import", "-window", "root", "png:-"], env=self.env,
@@ -417,7 +430,9 @@ class Window:
         before typing: the window becomes the active one and hands its focus out."""
         x, y, w, h = self.geometry()
         self.screen.click(x + w - 10, y + h // 2)
-        time.sleep(0.1)
+        # The keys typed next go where the X server has the focus: wait until the program
+        # has taken the click and moved it there (a busy program takes a while).
+        wait_until(lambda: self.screen.has_focus(self.wid), 5.0, 0.05)
 
 
 class Case(unittest.TestCase):
@@ -470,10 +485,25 @@ class Case(unittest.TestCase):
             self.fail("no window %r; visible: %r; running: %s\n%s"
                       % (caption, names, proc.poll() is None, self.program.log_text()))
         win = Window(self.screen, proc, wid)
-        # Let the first paint and the folder fill settle.
-        time.sleep(0.3)
+        # The first paint, before the click that gives the window the keys.
+        wait_until(lambda: self.screen.painted(wid), 10.0)
         win.click_background()
         return win
+
+    def menu(self, proc, mnemonic, *items):
+        """A menu by its mnemonic, then each item by its own once the menu it belongs to
+        shows: a busy program opens a menu well after the key arrives."""
+        def shown():
+            return set(self.screen.visible_windows(proc.pid))
+        seen = shown()
+        self.screen.key("alt+" + mnemonic)
+        for item in items:
+            opened = wait_until(lambda: shown() - seen, 10.0, 0.03)
+            if not opened:
+                self.fail("Alt+%s: no menu opened; visible: %r"
+                          % (mnemonic.upper(), self.screen.window_names(proc.pid)))
+            seen |= opened
+            self.screen.key(item)
 
     def wait_window(self, proc, caption, timeout=15.0):
         wid = self.screen.find_window(proc.pid, caption, timeout)
@@ -487,7 +517,8 @@ class Case(unittest.TestCase):
         """Keys to a box: the pointer over it first, as a person would look at it."""
         x, y, w, h = self.screen.geometry(wid)
         self.screen.move(x + w // 2, y + h // 2)
-        time.sleep(0.1)
+        # A box shown is given the focus a moment later; the keys are for the box.
+        wait_until(lambda: self.screen.has_focus(wid), 5.0, 0.05)
         self.screen.key(*keys)
 
     def gone(self, proc, caption, timeout=8.0):
@@ -578,13 +609,39 @@ def _texture_rows(self, shot=None):
     return rows[0], rows[-1]
 
 
+def settled(measure, timeout=10.0):
+    """A measurement of the screen taken twice alike: a window still painting (a busy
+    machine, a button still drawn hovered) gives none or another one. The last error is
+    raised when it never settles."""
+    last, error = [None], [None]
+
+    def look():
+        try:
+            now = measure()
+        except AssertionError as e:
+            error[0], last[0] = e, None
+            return None
+        same = now == last[0]
+        last[0] = now
+        return (now,) if same else None
+
+    found = wait_until(look, timeout, 0.1)
+    if found:
+        return found[0]
+    raise error[0] or AssertionError("the screen did not settle: %r" % (last[0],))
+
+
 def _toolbar(self, labels=TOOLBAR_BUTTONS):
     """Centres of the toolbar buttons: the clusters of icon pixels between the menu bar
     and the background, told from the bars' own grips and separators by their width."""
     x, y, w, h = self.geometry()
     # No button may be drawn hovered: its frame would join it to its neighbours.
     self.screen.move(x + w - 4, y + h // 2)
-    time.sleep(0.2)
+    return settled(lambda: _toolbar_once(self, labels, (x, y, w, h)))
+
+
+def _toolbar_once(self, labels, geometry):
+    x, y, w, h = geometry
     shot = self.screen.screenshot()
     px = shot.load()
     top, _ = _texture_rows(self, shot)
@@ -685,11 +742,11 @@ def _click_outer_third(self, side):
     return x, row
 
 
-Window.menu_bar = _menu_bar
+Window.menu_bar = lambda self, *a: settled(lambda: _menu_bar(self, *a))
 Window.toolbar = _toolbar
 Window.texture_rows = _texture_rows
-Window.status_bar = _status_bar
-Window.popup_items = _popup_items
-Window.scroll_arrows = _scroll_arrows
+Window.status_bar = lambda self: settled(lambda: _status_bar(self))
+Window.popup_items = lambda self, *a: settled(lambda: _popup_items(self, *a))
+Window.scroll_arrows = lambda self: settled(lambda: _scroll_arrows(self))
 Window.page_spans = _page_spans
 Window.click_outer_third = _click_outer_third

@@ -62,9 +62,7 @@ class Bars(Case):
         return found
 
     def window_menu(self, win, key):
-        self.screen.key("alt+w")
-        time.sleep(0.2)
-        self.screen.key(key)
+        self.menu(win.proc, "w", key)
 
     def test_each_bar_hidden_and_shown(self):
         self.program.write_settings()

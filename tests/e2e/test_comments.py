@@ -38,9 +38,11 @@ class Comments(Case):
     def type_comment(self, rows, colour, text):
         cx, cy, _ = rows[colour]
         self.screen.click(cx, cy)
-        time.sleep(0.2)
+        # The cell is current once the program has taken the click: drawn selected.
+        wait_until(lambda: selected(self.screen.screenshot(), cx, cy), 5.0)
         self.screen.type_text(text)
-        time.sleep(0.2)
+        # The typed text shows in the cell (dark glyphs on the editor's white).
+        wait_until(lambda: inked(self.screen.screenshot(), cx, cy), 5.0)
 
     def confirm_save(self, proc, before):
         """OK in the save dialog with the proposed name, then OK to the report; returns
@@ -98,7 +100,7 @@ class Comments(Case):
     def test_saved_from_the_menu(self):
         def by_menu(win, tools):
             self.screen.click(*win.menu_bar(MENUS_CONTENTS_PAGE)["ﾌｧｲﾙ"])
-            time.sleep(0.4)
+            # popup_items waits for the menu to show and settle.
             self.screen.click(*win.popup_items(win.proc.pid, FILE_MENU)["保存"])
         self.save_typed_comment(by_menu)
 
@@ -107,9 +109,7 @@ class Comments(Case):
 
     def test_saved_by_the_keyboard(self):
         def by_keys(win, tools):
-            self.screen.key("alt+f")
-            time.sleep(0.3)
-            self.screen.key("s")
+            self.menu(win.proc, "f", "s")
         self.save_typed_comment(by_keys)
 
     def test_a_comment_typed_shows_on_its_page_when_the_view_is_switched_back(self):
@@ -152,13 +152,16 @@ class Comments(Case):
         _, to_y, _ = rows[CYAN]
         gx = (gbox[0] + gbox[2]) // 2
         self.screen.move(gx, gy)
-        time.sleep(0.1)
         self.screen.xdotool("mousedown", "1")
         for step in range(1, 11):
             self.screen.move(gx, gy + (to_y + 4 - gy) * step // 10)
-            time.sleep(0.03)
+            time.sleep(0.03)  # paces the drag as a hand does; no state is waited for
         self.screen.xdotool("mouseup", "1")
-        time.sleep(0.3)
+        # The green row has left its place.
+        x, y, w, h = win.geometry()
+        wait_until(lambda: abs(solid_boxes(self.screen.screenshot().crop((x, y, x + w, y + h)),
+                                           min_pixels=300).get(GREEN, (0, gy - y, 0, gy - y))[1]
+                               + y - gbox[1]) > 10, 5.0)
         before = self.albums_before()
         self.screen.click(*tools["保存"])
         album = self.confirm_save(win.proc, before)
@@ -178,6 +181,18 @@ def _search_down(self):
         if b - a <= 14 and d - c <= 14 and 18 <= (c + d - a - b) // 2 <= 40:
             return (a + b) // 2, y + h - 14
     raise AssertionError("search buttons not found: %r" % segs)
+
+
+def selected(shot, cx, cy):
+    """The cell at (cx, cy) is drawn in the selection's blue."""
+    r, g, b = shot.getpixel((cx, cy))
+    return b > 150 and b - r > 80
+
+
+def inked(shot, cx, cy):
+    """Dark glyphs in the cell around (cx, cy)."""
+    band = shot.crop((cx - 70, cy - 6, cx + 70, cy + 6))
+    return any(max(p) < 90 for p in band.getdata())
 
 
 Window.search_down = _search_down

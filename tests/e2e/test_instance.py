@@ -60,7 +60,7 @@ class SecondStart(Case):
         win = self.launch()
         second = self.program.start()
         self.assert_second_ends(second)
-        time.sleep(0.5)
+        time.sleep(0.5)  # nothing may change: a window that would open has the time to
         self.assertEqual([n for n in self.screen.window_names(win.proc.pid) if n],
                          ["Folivex - pictures"])
         self.assertIsNone(win.proc.poll())

@@ -34,9 +34,7 @@ class QuitSignals(Case):
         self.program.write_settings()
         win = self.launch()
         self.change_modes(win)
-        self.screen.key("alt+f")
-        time.sleep(0.3)
-        self.screen.key("x")  # "Folivexの終了(&X)"
+        self.menu(win.proc, "f", "x")  # "Folivexの終了(&X)"
         try:
             rc = win.proc.wait(10)
         except Exception:

@@ -197,11 +197,7 @@ class Turning(Case):
         self.program.write_settings(OpenMode=1, ACInterval=1)
         win = self.launch()
         # 操作 > 自動ページめくり > the direction that advances a right-opening book.
-        self.screen.key("alt+o")
-        time.sleep(0.3)
-        self.screen.key("a")
-        time.sleep(0.3)
-        self.screen.key("r")
+        self.menu(win.proc, "o", "a", "r")
         for first, second in ((RED, GREEN), (BLUE, MAGENTA), (CYAN, YELLOW)):
             self.assertIsNotNone(win.shown(timeout=5.0, right=first, left=second),
                                  "automatic turning: %r" % win.shown_colours())
