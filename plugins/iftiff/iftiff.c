@@ -184,8 +184,8 @@ static toff_t input_size(thandle_t h) {
 }
 
 /* The input is already in memory: libtiff reads it in place, as a mapped file, which it
- * only reads. (Read through read_input instead, libtiff 4.5's RGBA reader refuses every
- * uncompressed tiled page.) */
+ * only reads. (Read through read_input instead, libtiff 4.5's RGBA reader refused the
+ * uncompressed tiled pages tried: "Invalid tile byte count".) */
 static int map_input(thandle_t h, void** base, toff_t* size) {
     Input* in = h;
     *base = (void*)in->data;
@@ -578,7 +578,7 @@ typedef struct {
 
 static void* run_strip_worker(void* arg) {
     StripWorker* w = arg;
-    uint8_t* buffer = malloc(w->job->row_bytes * w->job->per_strip);
+    uint8_t* buffer = calloc(w->job->per_strip, w->job->row_bytes);
     if (buffer)
         take_strips(w->job, &w->direct, buffer, 0);
     free(buffer); /* without a buffer the others take its strips */
@@ -620,7 +620,7 @@ static int worker_count(const Direct* d, const StripJob* job) {
 /* A strip too large to hold, one row at a time, in the order libtiff needs: all rows of
  * one plane before the next. */
 static int32_t read_strips_by_rows(Direct* d, StripJob* job) {
-    uint8_t* row = malloc(job->row_bytes);
+    uint8_t* row = calloc(1, job->row_bytes);
     int32_t result = row ? SPI_OK : SPI_NO_MEMORY;
     for (uint32_t i = 0; result == SPI_OK && i < job->total; ++i) {
         const uint16_t plane = (uint16_t)(i / job->strips);
@@ -652,7 +652,7 @@ static int32_t read_strips(Direct* d, Steps* steps) {
     steps->total = job.total;
     if ((uint64_t)job.row_bytes * per_strip > kMostWorkingBytes)
         return read_strips_by_rows(d, &job);
-    uint8_t* buffer = malloc(job.row_bytes * per_strip);
+    uint8_t* buffer = calloc(per_strip, job.row_bytes); /* a short strip shows no garbage */
     if (!buffer)
         return SPI_NO_MEMORY;
     const int started = start_strip_workers(&job, d, workers, worker_count(d, &job));
