@@ -18,7 +18,7 @@ fi
 out=${OUT:-$root/build/e2e-loop}
 mkdir -p "$out"
 command -v stress-ng >/dev/null || { echo "e2e loop: stress-ng missing (scripts/setup.sh)"; exit 1; }
-nice -n 19 stress-ng --cpu "$(nproc)" --timeout 0 --quiet &
+nice -n 10 stress-ng --cpu "$(nproc)" --timeout 0 --quiet &
 load=$!
 trap 'kill "$load" 2>/dev/null; wait "$load" 2>/dev/null || true' EXIT
 status=0

@@ -232,6 +232,7 @@ class Soak:
         self.comments = self.fresh_folder()
         self.saved = []
         self.focus()
+        self.learn_pages()
 
     def stop(self):
         rc = None
@@ -407,17 +408,50 @@ class Soak:
     def page_needs_view(self):
         return self.page != "view"
 
+    def menu_labels(self):
+        """The menu bar's labels, which tell the pages apart: the view page shows
+        "操作", the contents page "編集" in its place."""
+        x, y, w, h = self.geometry()
+        return self.screen.screenshot().crop((x, y + 1, x + 400, y + 19)).convert("L")
+
+    def shown_page(self):
+        """The page whose menu bar this one is far nearer to than to the other's (the bar's
+        shading changes a little with the window's state)."""
+        labels = self.menu_labels()
+        far = {p: sum(ImageChops.difference(labels, ref).getdata())
+               for p, ref in self.page_labels.items()}
+        best = min(far, key=far.get)
+        other = max(far.values())
+        return best if far[best] * 3 < other else None
+
+    def learn_pages(self):
+        """The menu bar of each page, seen once at the start."""
+        self.page_labels = {}
+        for page, key in (("contents", "F3"), ("view", "F2")):
+            self.keys(key)
+            time.sleep(0.5 * self.scale)
+            ref = wait_until(lambda: (lambda a, b: a if a.tobytes() == b.tobytes() else None)(
+                self.menu_labels(), self.menu_labels()), 5.0 * self.scale)
+            if not ref:
+                raise Failure("the menu bar does not settle on the %s page" % page)
+            self.page_labels[page] = ref
+        if self.page_labels["view"].tobytes() == self.page_labels["contents"].tobytes():
+            raise Failure("F2 and F3 show the same menus")
+        self.page = "view"
+
+    def go_to(self, page, key):
+        if self.page == page and self.shown_page() == page:
+            return
+        self.keys(key)
+        if not self.wait(lambda: self.shown_page() == page, 3.0):
+            raise Failure("%s did not show the %s page" % (key, page))
+        self.page = page
+
     def to_view(self):
-        if self.page != "view":
-            self.keys("F2")
-            self.page = "view"
-            time.sleep(0.1)
+        self.go_to("view", "F2")
 
     def to_contents(self):
-        if self.page != "contents":
-            self.keys("F3")
-            self.page = "contents"
-            time.sleep(0.1)
+        self.go_to("contents", "F3")
 
     def book(self):
         """(left, top, right, bottom) of the book on the view page, or None."""
@@ -581,6 +615,8 @@ class Soak:
             if not tools or not all(self.bars.values()):
                 raise Skip("no toolbar")
             self.screen.click(*tools["ビュー" if target == "view" else "目次"])
+        if not self.wait(lambda: self.shown_page() == target, 3.0):
+            raise Failure("the %s page did not show" % target)
         self.page = target
 
     def s_folder_tree(self, rng):
@@ -623,6 +659,7 @@ class Soak:
         self.comments = self.fresh_folder()
 
     def s_type_comment(self, rng):
+        self.stop_auto_turn()
         self.to_contents()
         rows = self.colour_rows()
         if not rows:
@@ -639,6 +676,7 @@ class Soak:
             self.comments[name] = text
 
     def s_delete_row(self, rng):
+        self.stop_auto_turn()
         self.to_contents()
         rows = self.colour_rows()
         if len(rows) < 3:
@@ -653,6 +691,7 @@ class Soak:
             self.comments.pop(name, None)
 
     def s_add_row(self, rng):
+        self.stop_auto_turn()
         self.to_contents()
         if self.list not in ("folder", "album") or self.comments is None:
             raise Skip("no known list to add to")
@@ -668,6 +707,7 @@ class Soak:
         self.comments[name] = ""
 
     def s_move_row(self, rng):
+        self.stop_auto_turn()
         self.to_contents()
         rows = self.colour_rows()
         if len(rows) < 2:
@@ -697,13 +737,12 @@ class Soak:
             tools = self.toolbar() if rng.random() < 0.5 else None
         except Skip:
             tools = None
-        if tools:
-            self.screen.click(*tools["保存"])
-        else:
-            self.menu("f", "s")
-        first = self.wait_other({"確認"}, 5.0)
-        if not first:
-            raise Failure("no save dialog")
+        def issue():
+            if tools:
+                self.screen.click(*tools["保存"])
+            else:
+                self.menu("f", "s")
+        first = self.command(issue, {"確認"}, "save dialog")
         cancel = rng.random() < 0.15
         self.answer(first[0], "Escape" if cancel else "Return")
         if not self.gone(first[0]):
@@ -783,6 +822,35 @@ class Soak:
             target, self.ajvs)
         self.type_into_dialog(dialog, name)
         self.opened(target)
+
+    def command(self, issue, names, what):
+        """Issues a command that opens a box or dialog of one of `names`; a box that an
+        automatic turn opened first (a broken picture's) is answered and the command given
+        again, since that box took the keys meant for it."""
+        for attempt in (1, 2):
+            issue()
+            found = self.wait(lambda: next(((w, n) for w, n in self.others()
+                                            if n in names or n in self.allowed_boxes()),
+                                           None), 5.0)
+            if found and found[1] in names:
+                return found
+            if not found:
+                break
+            self.answer_boxes(self.allowed_boxes())
+            self.focus()
+        raise Failure("no %s: open %r" % (what, self.others()))
+
+    def stop_auto_turn(self):
+        """An editing step stops automatic turning first, as a person would: the grid's
+        caret follows the turning pages, so a tick between a click on a cell and the
+        typing moves the typing to another row."""
+        if self.auto:
+            page = self.page
+            self.to_view()
+            self.menu("o", "a", "s")
+            self.auto = False
+            if page == "contents":
+                self.to_contents()
 
     def file_dialog(self, what):
         """The file dialog just opened (a box that came meanwhile is answered first)."""
