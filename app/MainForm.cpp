@@ -84,6 +84,9 @@ void ShowBarMenu(QMenuBar* bar, QMenu* menu, QMenu* before, bool shown) {
 TfrmFXMainForm::TfrmFXMainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
     setObjectName(QStringLiteral("frmFXMainForm"));
+    // Toolbars move at once, as the book's layout expects: the main window's animation of
+    // them crashed inside Qt when a resize came while toolbars were hidden and shown.
+    setAnimated(false);
     setWindowTitle(QStringLiteral("Folivex"));
     // The Japanese interface keeps the Windows edition's font; the English one the desktop's.
     if (!EnglishInterface()) {

@@ -295,3 +295,30 @@ TEST_F(ShellTest, AltEOpensTheMenuThePageShows) {
     EXPECT_EQ(bar.indexOf(form->mniEdit->menuAction()) + 1,
               bar.indexOf(form->mniOperation->menuAction()));
 }
+
+// Toolbars hidden and shown, full screen and back and resizes, one after another: the main
+// window's toolbar animation, running through a resize, crashed inside Qt; the toolbars
+// now take their places at once.
+TEST_F(ShellTest, BarsFullScreenAndResizesInARowLeaveTheToolbarsInPlace) {
+    auto form = Create();
+    for (int i = 0; i < 12; ++i) {
+        switch (i % 4) {
+        case 0:
+            form->msiHideAllToolBarClick();
+            break;
+        case 1:
+            form->msiHideBasicBarClick();
+            break;
+        case 2:
+            form->msiAllDispClick(form->msiAllDisp->isChecked());
+            break;
+        default:
+            form->msiHideAlbumConfBarClick();
+        }
+        form->resize(560 + 40 * (i % 5), 420 + 30 * (i % 3));
+        QApplication::processEvents();
+        const QRect bar = form->Bars().tlbBasicBar->geometry();
+        QTest::qWait(50);
+        EXPECT_EQ(form->Bars().tlbBasicBar->geometry(), bar) << "still moving after step " << i;
+    }
+}
