@@ -18,6 +18,8 @@ seeds=("$@")
 out=${OUT:-$root/build/soak}
 bin=${BIN_DIR:-$root/build/bin}
 mkdir -p "$out"
+# A crash leaves its core in the run's folder, which a failed run keeps.
+ulimit -c unlimited 2>/dev/null || true
 status=0
 for seed in "${seeds[@]}"; do
     echo "soak: seed $seed, $steps steps, program $bin"
