@@ -20,8 +20,13 @@ ExifPtr LoadExif(std::span<const std::uint8_t> jpeg) {
     ExifPtr exif(exif_data_new());
     if (!exif || jpeg.empty())
         return nullptr;
-    // Only read, never "repaired": the library would otherwise add tags of its own.
-    exif_data_unset_option(exif.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    // Only read, never "repaired": of the options libexif starts with (bit flags, three in
+    // 0.6), only dropping unknown tags is kept; the other rewrites what was loaded, adding
+    // tags of its own.
+    constexpr unsigned kEveryOption = 0x7;
+    exif_data_unset_option(exif.get(),
+                           static_cast<ExifDataOption>(
+                               kEveryOption & ~unsigned(EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS)));
     // The EXIF block sits among the first markers; libexif looks no further than them.
     const auto size = static_cast<unsigned int>(std::min<std::size_t>(jpeg.size(), UINT_MAX));
     exif_data_load_data(exif.get(), jpeg.data(), size);
