@@ -56,6 +56,11 @@ bool Near(const Bitmap24& picture, Rgb c, int tolerance) {
 
 class MisnamedPictures : public ::testing::Test {
 protected:
+    std::string Write(const char* name, const Bytes& bytes) {
+        test::WriteFile(dir / name, bytes);
+        return dir / name;
+    }
+
     test::BundledPlugInHost host;
     test::TempDir dir;
 };
@@ -79,8 +84,7 @@ TEST_F(MisnamedPictures, OpenByTheirContentOnEveryRoute) {
     PagePictures pipeline;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir / c.name;
-        test::WriteFile(path, c.bytes);
+        const std::string path = Write(c.name, c.bytes);
         TSPIBitmap bitmap;
         const Bitmap24 loaded = LoadPicture24(path, bitmap);
         EXPECT_EQ(loaded.width, c.width);
@@ -118,8 +122,7 @@ TEST_F(MisnamedPictures, ADamagedFileKeepsTheErrorOfItsNamedReader) {
     PagePictures pipeline;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir / c.name;
-        test::WriteFile(path, c.bytes);
+        const std::string path = Write(c.name, c.bytes);
         TSPIBitmap bitmap;
         for (auto load : {std::function<void()>([&] { LoadPicture24(path, bitmap); }),
                           std::function<void()>([&] { pipeline.LoadFull(path); })}) {
