@@ -691,13 +691,29 @@ class Soak:
         name = rng.choice(sorted(rows))
         cx, cy, _ = rows[name]
         text = "c%d-%d" % (self.step_no, rng.randint(0, 999))
-        self.screen.click(cx, cy)
-        time.sleep(0.1)
-        self.screen.type_text(text)
+        self.type_into_cell(cx, cy, text)
         if rng.random() < 0.5:
             self.screen.key("Return")
         if self.comments is not None:
             self.comments[name] = text
+
+    def type_into_cell(self, cx, cy, text):
+        """A box that the page's painting opens (a broken picture's thumbnail) takes the
+        click or the keys meant for the cell; the box is answered and the cell typed into
+        again, which replaces whatever part of the text reached it."""
+        for _ in range(3):
+            self.answer_boxes(self.allowed_boxes())
+            self.screen.click(cx, cy)
+            time.sleep(0.1)
+            if self.others():
+                continue
+            self.screen.type_text(text)
+            time.sleep(0.05)
+            if not self.others():
+                return
+            self.answer_boxes(self.allowed_boxes())
+            self.screen.key("Escape")  # an editor left open would take the next text after it
+        raise Skip("boxes kept taking the typing")
 
     def s_delete_row(self, rng):
         self.stop_auto_turn()
@@ -1048,6 +1064,8 @@ class Soak:
                 except Skip as why:
                     self.skipped[name] = self.skipped.get(name, 0) + 1
                     self.notes.append("%d %s skipped: %s" % (n, name, why))
+                    if self.verbose:
+                        self.log(self.notes[-1])
                     continue
                 self.counts[name] = self.counts.get(name, 0) + 1
                 self.after_step()

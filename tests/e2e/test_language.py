@@ -6,7 +6,6 @@ when it opens, so the menus are opened here with the keys a person uses."""
 
 import os
 import re
-import time
 import unittest
 
 from harness import Case, stop_process, wait_until, write_album, write_ini
@@ -29,6 +28,7 @@ class Language(Case):
     def setUp(self):
         super().setUp()
         self.dump = os.path.join(self._tmp, "texts.txt")
+        self.resting = None  # the program's windows while no menu is open
 
     def start(self, lang, *args):
         self.program.lang = lang
@@ -60,6 +60,27 @@ class Language(Case):
     def wait_dumped(self, line, timeout=8.0):
         if not wait_until(lambda: line in self.dumped(), timeout):
             self.fail("%r not shown; shown: %r" % (line, self.dumped()[-40:]))
+
+    def shows(self, prefix, *keys):
+        """Keys (or a click) that open one more menu or page: waits for its dump lines."""
+        before = sum(line.startswith(prefix) for line in self.dumped())
+        if self.resting is None:
+            self.resting = set(self.screen.visible_windows(self.program.procs[-1].pid))
+        if callable(keys[0]):
+            keys[0]()
+        else:
+            self.screen.key(*keys)
+        if not wait_until(lambda: sum(line.startswith(prefix) for line in self.dumped())
+                          > before, 8.0):
+            self.fail("%r opened nothing; shown: %r" % (keys, self.dumped()[-20:]))
+
+    def closes(self, win, *keys):
+        """Keys that close every menu: the windows shown before the menus are left."""
+        self.screen.key(*keys)
+        if not wait_until(lambda: set(self.screen.visible_windows(win.proc.pid)) <= self.resting,
+                          5.0):
+            self.fail("menus still open: %r" % self.screen.visible_windows(win.proc.pid))
+        self.resting = None
 
     def test_captions_and_messages_in_each_locale(self):
         album = os.path.join(self._tmp, "a.ajv")
@@ -134,17 +155,13 @@ class Language(Case):
         finally:
             del os.environ["FOLIVEX_TEXT_DUMP"]
         # The menu bar from left to right, then the submenu of automatic page turning.
-        self.screen.key("alt+f")
-        time.sleep(0.4)
-        for _ in range(6):
-            self.screen.key("Right")
-            time.sleep(0.3)
-        self.screen.key("Escape", "Escape")
-        self.screen.key("alt+g")
-        time.sleep(0.3)
-        self.screen.key("a")
-        time.sleep(0.3)
-        self.screen.key("Escape", "Escape", "Escape")
+        self.shows("menu: ", "alt+f")
+        for _ in range(5):
+            self.shows("menu: ", "Right")
+        self.closes(win, "Escape", "Escape")
+        self.shows("menu: ", "alt+g")
+        self.shows("menu: ", "a")
+        self.closes(win, "Escape", "Escape", "Escape")
         # The pages' own menus, on an open spread.
         win.click_background()
         self.screen.key("space")
@@ -152,25 +169,19 @@ class Language(Case):
         self.assertTrue(spans, "no spread open")
         for side in ("left", "right"):
             left, right, row = spans[side]
-            self.screen.click((left + right) // 2, row, button=3)
-            time.sleep(0.4)
-            self.screen.key("Escape")
-            time.sleep(0.2)
+            self.shows("menu: ", lambda: self.screen.click((left + right) // 2, row, button=3))
+            self.closes(win, "Escape")
         # The contents page shows the edit menu too.
-        self.screen.key("F3")
-        time.sleep(0.5)
-        self.screen.key("alt+e")
-        time.sleep(0.4)
-        self.screen.key("Escape")
+        self.shows("window: ", "F3")
+        self.shows("menu: ", "alt+e")
+        self.closes(win, "Escape")
         # The options dialog and the version box.
-        self.screen.key("alt+t")
-        time.sleep(0.3)
+        self.shows("menu: ", "alt+t")
         self.screen.key("p")
         options = self.wait_window(win.proc, "Preferences")
         self.answer(options, "Escape")
         self.assertTrue(self.gone(win.proc, "Preferences"))
-        self.screen.key("alt+h")
-        time.sleep(0.3)
+        self.shows("menu: ", "alt+h")
         self.screen.key("a")
         about = self.wait_window(win.proc, "About Folivex")
         self.answer(about, "Return")

@@ -3,11 +3,10 @@ the rename dialog writes the album out as numbered copies with an album file."""
 
 import os
 import shutil
-import time
 import unittest
 
 from harness import (BLUE, CYAN, GREEN, MAGENTA, RED, YELLOW, Case, read_album, read_ini,
-                     write_album, write_ini)
+                     solid_boxes, wait_until, write_album, write_ini)
 
 # FOLIVEX_E2E_KEEP=folder keeps the resumed spread's screenshot and the written-out folder.
 KEEP = os.environ.get("FOLIVEX_E2E_KEEP")
@@ -59,9 +58,7 @@ class Positions(Case):
         self.spread(win, CYAN, YELLOW)
         self.screen.click(*win.toolbar()["2分割"])
         self.closed(win)
-        self.screen.key("alt+o")
-        time.sleep(0.3)
-        self.screen.key("r")
+        self.menu(win.proc, "o", "r")
         self.spread(win, CYAN, YELLOW)
         self.quit(win)
 
@@ -83,10 +80,14 @@ class Positions(Case):
         win = self.launch(album, caption="Folivex[ｱﾙﾊﾞﾑﾌｧｲﾙ閲覧ﾓｰﾄﾞ] - 旅")
         x, y, w, h = win.geometry()
         self.screen.key("F3")
-        time.sleep(0.8)
+        self.assertTrue(wait_until(lambda: RED in solid_boxes(self.screen.screenshot(),
+                                                              min_pixels=300), 8.0),
+                        "the contents page shows no thumbnails")
         # The picture list fills the right of the page; its first row is under the heading.
+        menus = set(self.screen.visible_windows(win.proc.pid))
         self.screen.click(x + w * 3 // 4, y + h // 2, button=3)
-        time.sleep(0.4)
+        self.assertTrue(wait_until(lambda: set(self.screen.visible_windows(win.proc.pid)) - menus,
+                                   8.0), "no pop-up menu")
         self.screen.key("n")
         dialog = self.wait_window(win.proc, "リネーム")
         self.screen.type_text("IMG")
