@@ -574,7 +574,10 @@ void TfrmFXMainForm::BuildContentsPage() {
     hooks.storeFolder = [this](const std::string& folder) {
         ini_->WriteString("Folder", "CurrentFolder", folder);
     };
-    hooks.pictureSource = pagePictures_->FullSource();
+    hooks.pictureSource = [pictures = pagePictures_.get()](const std::string& path,
+                                                           const std::atomic<bool>& stop) {
+        return pictures->LoadFull(path, &stop);
+    };
     hooks.thumbnailSource = pagePictures_->ThumbnailPictures();
     hooks.listChanged = [this] {
         UpdatePageCounter();

@@ -399,7 +399,10 @@ void ContentsPage::PaintFromFile(QPainter* painter, const QRect& cell, int row) 
         if (hooks_.thumbnailSource)
             picture = hooks_.thumbnailSource(path, cell.width());
         else if (hooks_.pictureSource)
-            picture = LoadThumbnailPicture(path, cell.width(), hooks_.pictureSource);
+            picture = LoadThumbnailPicture(path, cell.width(), [this](const std::string& p) {
+                const std::atomic<bool> never{false};
+                return hooks_.pictureSource(p, never);
+            });
         else if (IsJpegName(path))
             picture = LoadJpegThumbnail(path, cell.width());
     } catch (const Error& e) {

@@ -30,7 +30,7 @@ struct ContentsHooks {
     StatusText status;                                   // status panel 1 (repaint at once)
     std::function<void(const QString&)> caption;         // the window caption
     std::function<void(const std::string&)> storeFolder; // settings Folder/CurrentFolder
-    PictureSource pictureSource;                         // non-JPEG pictures
+    StoppablePictureSource pictureSource;                // non-JPEG pictures
     ThumbnailSource thumbnailSource;                     // thumbnails painted from files
     std::function<void()> listChanged;                   // rows added, deleted or moved
     std::function<void()> rename;                        // the pop-up's rename item

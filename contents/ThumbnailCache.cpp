@@ -63,7 +63,7 @@ Made MakeFrom(const Bitmap24& picture, int size) {
 class ParallelDecoder {
 public:
     ParallelDecoder(std::vector<std::string> paths, std::vector<bool> jpeg, int size,
-                    const PictureSource& source, ThumbnailBuildWait* wait)
+                    const StoppablePictureSource& source, ThumbnailBuildWait* wait)
         : paths_(std::move(paths)), jpeg_(std::move(jpeg)), slots_(paths_.size()), size_(size),
           source_(source), wait_(wait) {
         const auto jpegRows = unsigned(std::count(jpeg_.begin(), jpeg_.end(), true));
@@ -137,7 +137,7 @@ private:
             return {};
         return [this](const std::string& path) {
             const std::lock_guard lock(sourceMutex_);
-            return source_(path);
+            return source_(path, stop_);
         };
     }
 
@@ -162,7 +162,7 @@ private:
     std::vector<bool> jpeg_;
     std::vector<Slot> slots_;
     int size_;
-    const PictureSource& source_;
+    const StoppablePictureSource& source_;
     ThumbnailBuildWait* wait_;
     std::atomic<std::size_t> next_{0};
     std::atomic<bool> stop_{false};
@@ -213,6 +213,17 @@ void ThumbnailCache::Load(const std::string& cacheFolder, const std::string& pic
 
 bool ThumbnailCache::Build(const PictureList& list, const std::string& pictureFolder, int size,
                            const std::string& cacheFolder, const PictureSource& source,
+                           const StatusText& status, ThumbnailBuildWait* wait) {
+    StoppablePictureSource unstoppable;
+    if (source)
+        unstoppable = [&source](const std::string& path, const std::atomic<bool>&) {
+            return source(path);
+        };
+    return Build(list, pictureFolder, size, cacheFolder, unstoppable, status, wait);
+}
+
+bool ThumbnailCache::Build(const PictureList& list, const std::string& pictureFolder, int size,
+                           const std::string& cacheFolder, const StoppablePictureSource& source,
                            const StatusText& status, ThumbnailBuildWait* wait) {
     if (list.IsEmpty())
         return true;

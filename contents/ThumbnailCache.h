@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ namespace folivex {
 
 // Decodes a listed picture by its full path; raises the decoder's error.
 using PictureSource = std::function<Bitmap24(const std::string& path)>;
+// The same, giving up a picture midway (with the decoder's stop error) once `stop` turns
+// true: a build stopped with Esc does not wait for a long plug-in decode to end.
+using StoppablePictureSource =
+    std::function<Bitmap24(const std::string& path, const std::atomic<bool>& stop)>;
 // Shows a text in status panel 1 (and repaints it at once).
 using StatusText = std::function<void(const QString&)>;
 
@@ -70,8 +75,11 @@ public:
     // With `wait`, the building thread never blocks on a worker: it sleeps through
     // `wait` and asks it after every picture whether to stop. A stopped build returns
     // false and leaves the cache file and the thumbnails as they were, as a failed one
-    // does; the workers are joined before it returns. The list is read only before the
-    // first picture.
+    // does; the picture `source` is decoding is told to stop, and the workers are joined
+    // before it returns. The list is read only before the first picture.
+    bool Build(const PictureList& list, const std::string& pictureFolder, int size,
+               const std::string& cacheFolder, const StoppablePictureSource& source,
+               const StatusText& status, ThumbnailBuildWait* wait = nullptr);
     bool Build(const PictureList& list, const std::string& pictureFolder, int size,
                const std::string& cacheFolder, const PictureSource& source,
                const StatusText& status, ThumbnailBuildWait* wait = nullptr);

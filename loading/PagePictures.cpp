@@ -30,6 +30,8 @@ struct PagePictures::Job {
     // A preparation ahead that a jump dropped while it decoded: a plug-in stops at its
     // next progress report.
     std::atomic<bool> dropped{false};
+    // LoadFull's caller's own stop, when it gave one.
+    const std::atomic<bool>* stop = nullptr;
     State state = State::Queued;
     KeptPicture result;
     Bitmap24 wholePicture;
@@ -207,7 +209,7 @@ void PagePictures::RunReleased(const JobPtr& job, std::unique_lock<std::mutex>& 
 void PagePictures::Run(Job& job) {
     try {
         if (job.whole)
-            job.wholePicture = DecodeWhole(job.request.path, ReadPictureBytes(job.request.path));
+            job.wholePicture = LoadWholeUnlessStopped(job.request.path, job.stop);
         else
             job.result = MakeSlotPicture(job);
     } catch (...) {
@@ -300,7 +302,7 @@ Bitmap24 PagePictures::DecodeJpegFor(const Job& job, const std::vector<std::uint
 }
 
 Bitmap24 PagePictures::DecodeWhole(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                                   const std::atomic<bool>* dropped) {
+                                   const std::atomic<bool>* stop) {
     switch (SniffBuiltInFormat(bytes)) {
     case BuiltInFormat::Jpeg:
         return DecodeJpeg(bytes);
@@ -310,15 +312,22 @@ Bitmap24 PagePictures::DecodeWhole(const std::string& path, const std::vector<st
         break;
     }
     const std::lock_guard plugIns(plugInMutex_);
-    struct StopWhenDropped {
+    struct StopWhenAsked {
         TSPIBitmap& bitmap;
-        StopWhenDropped(TSPIBitmap& b, const std::atomic<bool>* dropped) : bitmap(b) {
-            if (dropped)
-                bitmap.ShouldStop = [dropped] { return dropped->load(); };
+        StopWhenAsked(TSPIBitmap& b, const std::atomic<bool>* stop) : bitmap(b) {
+            if (stop)
+                bitmap.ShouldStop = [stop] { return stop->load(); };
         }
-        ~StopWhenDropped() { bitmap.ShouldStop = nullptr; }
-    } stop(*spiBitmap_, dropped);
+        ~StopWhenAsked() { bitmap.ShouldStop = nullptr; }
+    } asked(*spiBitmap_, stop);
     return DecodeWithPlugIns(path, bytes, *spiBitmap_);
+}
+
+Bitmap24 PagePictures::LoadWholeUnlessStopped(const std::string& path,
+                                              const std::atomic<bool>* stop) {
+    if (stop && stop->load()) // stopped while it waited its turn
+        throw EDecodeStopped();
+    return DecodeWhole(path, ReadPictureBytes(path), stop);
 }
 
 PagePictures::JobPtr PagePictures::NewJob(const SlotRequest& request, const FileIdentity& id,
@@ -503,15 +512,16 @@ void PagePictures::Quiesce() {
     failed_.clear();
 }
 
-Bitmap24 PagePictures::LoadFull(const std::string& path) {
+Bitmap24 PagePictures::LoadFull(const std::string& path, const std::atomic<bool>* stop) {
     if (decoder_)
         return decoder_(path);
     if (!IsPlugInFormat(path))
-        return DecodeWhole(path, ReadPictureBytes(path));
+        return LoadWholeUnlessStopped(path, stop);
     auto job = std::make_shared<Job>();
     job->request.path = path;
     job->whole = true;
     job->plugIn = true;
+    job->stop = stop;
     std::unique_lock lock(mutex_);
     Enqueue(job);
     changed_.notify_all();
@@ -519,10 +529,6 @@ Bitmap24 PagePictures::LoadFull(const std::string& path) {
     if (job->error)
         std::rethrow_exception(job->error);
     return std::move(job->wholePicture);
-}
-
-PictureSource PagePictures::FullSource() {
-    return [this](const std::string& path) { return LoadFull(path); };
 }
 
 Bitmap24 PagePictures::LoadThumbnail(const std::string& path, int minLongSide) {

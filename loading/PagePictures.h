@@ -86,10 +86,10 @@ public:
     // plug-ins can be replaced safely; forgets remembered failures.
     void Quiesce();
 
-    // A whole picture, upright; plug-in formats through the plug-in worker.
-    Bitmap24 LoadFull(const std::string& path);
-    // LoadFull as a function for callers that take one.
-    PictureSource FullSource();
+    // A whole picture, upright; plug-in formats through the plug-in worker. With `stop`,
+    // a plug-in gives up the picture at its next progress report once `stop` is true,
+    // raising EDecodeStopped.
+    Bitmap24 LoadFull(const std::string& path, const std::atomic<bool>* stop = nullptr);
     // For a thumbnail: a JPEG (by name and content) decoded at the smallest scale that
     // keeps minLongSide pixels on its longer side, on the calling thread; anything else
     // as LoadFull.
@@ -121,9 +121,10 @@ private:
     KeptPicture MakeSlotPicture(const Job& job);
     KeptPicture ReduceDecoded(const Job& job, Decoded decoded);
     Decoded Decode(const Job& job);
-    // `dropped`, when given, stops a plug-in midway once it turns true.
+    // `stop`, when given, stops a plug-in midway once it turns true.
     Bitmap24 DecodeWhole(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                         const std::atomic<bool>* dropped = nullptr);
+                         const std::atomic<bool>* stop = nullptr);
+    Bitmap24 LoadWholeUnlessStopped(const std::string& path, const std::atomic<bool>* stop);
     Bitmap24 DecodeJpegFor(const Job& job, const std::vector<std::uint8_t>& bytes, int& fullWidth,
                            int& fullHeight);
     void CountDecode();

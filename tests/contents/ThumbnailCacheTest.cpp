@@ -330,6 +330,33 @@ TEST(CacheBuild, EventLoopWaitStoppedKeepsThePreviousCache) {
     EXPECT_EQ(cache.Count(), 10);
 }
 
+// Esc during a long plug-in decode: the build tells the picture's source to stop and
+// returns once it has, instead of waiting for the picture to finish.
+TEST(CacheBuild, AStoppedBuildStopsThePictureBeingDecoded) {
+    struct EscPressed : ThumbnailBuildWait {
+        void Sleep() override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+        void Wake() override {}
+        bool Stopping() override { return true; }
+    } esc;
+    CacheFixture f(2);
+    ASSERT_TRUE(
+        QImage(8, 8, QImage::Format_RGB888).save(QString::fromStdString(f.folder + "a.bmp")));
+    FillPictureRows(f.list, ListFolderPictures(f.folder, {"*.jpg", "*.bmp"}));
+    std::atomic<bool> sawStop{false};
+    const StoppablePictureSource slow = [&](const std::string&, const std::atomic<bool>& stop) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!stop && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sawStop = stop.load();
+        throw Error("decode stopped");
+        return Bitmap24{};
+    };
+    ThumbnailCache cache;
+    EXPECT_FALSE(cache.Build(f.list, f.folder, 32, f.cache, slow, nullptr, &esc));
+    EXPECT_TRUE(sawStop);
+    EXPECT_FALSE(std::filesystem::exists(f.CacheFile()));
+}
+
 TEST(CacheBuild, MissingCacheFolderIsReportedBeforeDecoding) {
     CacheFixture f(2);
     int decoded = 0;

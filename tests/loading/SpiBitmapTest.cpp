@@ -13,8 +13,8 @@
 
 #include <climits>
 #include <future>
-#include <utility>
 #include <sstream>
+#include <utility>
 
 namespace folivex {
 namespace {
@@ -142,6 +142,14 @@ TEST_F(SpiBitmapTest, APictureNoLongerWantedStopsItsPlugInMidway) {
     EXPECT_THROW(bitmap.LoadFromFile(path), EDecodeStopped);
     bitmap.ShouldStop = nullptr;
     EXPECT_NO_THROW(bitmap.LoadFromFile(path));
+    {
+        // A whole picture for a thumbnail build that was stopped (Esc).
+        PagePictures pictures(PagePicturesOptions{});
+        std::atomic<bool> esc{true};
+        EXPECT_THROW(pictures.LoadFull(path, &esc), EDecodeStopped);
+        esc = false;
+        EXPECT_EQ(pictures.LoadFull(path, &esc).height, 2);
+    }
 
     std::promise<void> entered, jumped;
     std::shared_future<void> go = jumped.get_future().share();
