@@ -153,6 +153,11 @@ bool TInSPIAble::TryPlugIn(TInSPI& spi, const std::uint8_t* data, std::size_t si
     LocalHandle header(hbInfo), pixels(hbm); // freed also when the plug-in failed
     if (result != 0)
         return false;
+    // Given up while the plug-in worked without reporting: not converted either.
+    if (owner_.ShouldStop && owner_.ShouldStop()) {
+        stopped_ = true;
+        return false;
+    }
     auto bits = pixels.Lock();
     auto bitmapInfo = header.Lock();
     bool done = false;

@@ -176,6 +176,13 @@ TEST_F(SpiBitmapTest, APictureNoLongerWantedStopsItsPlugInMidway) {
     EXPECT_EQ(pictures.Stats().decodes, 2);
 }
 
+TEST_F(SpiBitmapTest, APictureGivenUpWhileAQuietPlugInWorkedIsNotConverted) {
+    Load("tny"); // reports no progress
+    const std::string path = Write("q.tny", BlueRedPicture());
+    bitmap.ShouldStop = [] { return true; };
+    EXPECT_THROW(bitmap.LoadFromFile(path), EDecodeStopped);
+}
+
 TEST_F(SpiBitmapTest, NativeReaderGoesFirstOnlyForBmpOrNoExtension) {
     TSPI& tny = Load("tny");
     const Bytes bmp = test::MakeBmp({.pixels = {1, 2, 3, 0}});
