@@ -874,7 +874,7 @@ void TfrmFXMainForm::msiViewClick() {
 }
 
 void TfrmFXMainForm::msiContentsClick() {
-    LayoutOpenBook();
+    book_->LayoutContents();
     contents_->PrepareToShow();
     state_.activeView = 1;
     ntbBase->setCurrentIndex(1);

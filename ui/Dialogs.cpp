@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -25,6 +26,10 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, co
     QMessageBox box(icon, caption, ShownMessage(text), QMessageBox::NoButton, parent);
     box.addButton(Tr(QT_TRANSLATE_NOOP("Dialogs", "OK")), QMessageBox::AcceptRole);
     box.exec();
+}
+
+QString Cleaned(const QString& chosen) {
+    return chosen.isEmpty() ? chosen : QDir::cleanPath(chosen);
 }
 
 } // namespace
@@ -91,24 +96,29 @@ std::optional<QString> QtDialogs::InputBox(const QString& caption, const QString
     return text;
 }
 
+// A name typed into a file dialog may climb out of its folder ("../../comic.cbz"); the
+// program keeps and shows paths without such steps, as the command line does.
 QString QtDialogs::OpenFile(const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, QString(), folder,
-                                        ToQtFilter(ShownFilter(filter)));
+    return Cleaned(
+        QFileDialog::getOpenFileName(parent_, QString(), folder, ToQtFilter(ShownFilter(filter))));
 }
 
 QStringList QtDialogs::OpenFiles(const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileNames(parent_, QString(), folder,
-                                         ToQtFilter(ShownFilter(filter)));
+    QStringList chosen =
+        QFileDialog::getOpenFileNames(parent_, QString(), folder, ToQtFilter(ShownFilter(filter)));
+    for (QString& path : chosen)
+        path = Cleaned(path);
+    return chosen;
 }
 
 QString QtDialogs::SaveFile(const QString& folder, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, QString(), folder,
-                                        ToQtFilter(ShownFilter(filter)));
+    return Cleaned(
+        QFileDialog::getSaveFileName(parent_, QString(), folder, ToQtFilter(ShownFilter(filter))));
 }
 
 QString QtDialogs::BrowseForFolder(const QString& start) {
-    return QFileDialog::getExistingDirectory(
-        parent_, Tr(QT_TRANSLATE_NOOP("Dialogs", "お好きなﾌｫﾙﾀﾞを選択して下さい。")), start);
+    return Cleaned(QFileDialog::getExistingDirectory(
+        parent_, Tr(QT_TRANSLATE_NOOP("Dialogs", "お好きなﾌｫﾙﾀﾞを選択して下さい。")), start));
 }
 
 std::optional<QColor> QtDialogs::ChooseColor(const QColor& initial) {

@@ -1,5 +1,6 @@
 #include "view/BookLayout.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -9,6 +10,13 @@ PictureRect OpenBookRect(int wb, int hb, double k) {
     const int h = TruncToInt(k * hb);
     const int w = TruncToInt(h / 1.4 * 2);
     return {TruncToInt((wb - w) / 2.0), TruncToInt((1 - k) * hb / 2), w, h};
+}
+
+PictureRect ContentsRect(int wb, int hb, double k) {
+    const PictureRect book = OpenBookRect(wb, hb, k);
+    const int left = std::clamp(book.left, 0, std::max(wb, 0));
+    const int right = std::clamp(book.left + book.width, left, std::max(wb, 0));
+    return {left, book.top, right - left, book.height};
 }
 
 int OpenPageWidth(int bookWidth) {

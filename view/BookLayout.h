@@ -23,6 +23,11 @@ struct BookSize {
 // The rectangle of the open book (ntbBase) in a base image of wb x hb at scale k.
 PictureRect OpenBookRect(int wb, int hb, double k);
 
+// The contents page's rectangle: the open book's, within the base image. A window
+// narrower than the book would cut the folder tree and the list off; the book itself
+// keeps its shape.
+PictureRect ContentsRect(int wb, int hb, double k);
+
 // Width of each page image of the open book: the book's width halved, rounded.
 int OpenPageWidth(int bookWidth);
 

@@ -81,6 +81,11 @@ void BookView::LayoutOpenBook() {
                 OpenBookRect(w_.imgBase->width(), w_.imgBase->height(), state_.bookScale));
 }
 
+void BookView::LayoutContents() {
+    SetGeometry(w_.ntbBase,
+                ContentsRect(w_.imgBase->width(), w_.imgBase->height(), state_.bookScale));
+}
+
 void BookView::ShowSpread() {
     HeldUpdates held(w_.ntbBase);
     LayoutOpenBook();
@@ -141,7 +146,7 @@ void BookView::DrawBackCover() {
 void BookView::FormResize(const QImage& texture) {
     TileTexture(texture);
     if (state_.activeView != 0)
-        LayoutOpenBook();
+        LayoutContents();
     else if (state_.page.IsFrontCover())
         DrawFrontCover();
     else if (state_.page.IsBackCover())

@@ -39,6 +39,8 @@ public:
     void TileTexture(const QImage& texture);
     // Places the book rectangle for the open book.
     void LayoutOpenBook();
+    // Places it for the contents page, within the window.
+    void LayoutContents();
     // Lays out the open book and shows the spread at the current page at once.
     void ShowSpread();
     // Draws the spread at the current page into the page buffers only, with the busy

@@ -55,6 +55,24 @@ TEST(BookLayout, OpenBookIsCentredAndHalvedIntoPages) {
     EXPECT_EQ(OpenPageWidth(804), 402);
 }
 
+TEST(BookLayout, ContentsPageStaysWithinTheWindow) {
+    struct Case {
+        int wb, hb;
+        double k;
+        PictureRect expected;
+    } const cases[] = {
+        {1000, 600, 1.0, {71, 0, 857, 600}}, // the book fits: its own rectangle
+        {800, 600, 0.94, {0, 18, 800, 564}}, // 2 and 3 columns over the sides
+        {400, 600, 1.0, {0, 0, 400, 600}},   // a narrow window: the tree is not cut off
+        {0, 600, 1.0, {0, 0, 0, 600}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.wb << " x " << c.hb);
+        const PictureRect& e = c.expected;
+        ExpectRect(ContentsRect(c.wb, c.hb, c.k), e.left, e.top, e.width, e.height);
+    }
+}
+
 TEST(BookLayout, ClosedBookStandsBesideTheCentreLine) {
     // Hb 600, k 0.94: b = trunc(564 / 1.4) = 402, s = 40, book 442 x 564 at top 18.
     struct Case {
