@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace folivex;
@@ -155,22 +157,38 @@ TEST_F(NavigationWidgetTest, AutoTurnRunsToTheBackCoverAndStops) {
 }
 
 // A tick while a box was open turned the page behind it, and a picture failing there
-// opened its box on top of the first: the ticks wait for the answer.
-TEST_F(NavigationWidgetTest, AutoTurnWaitsWhileABoxIsOpen) {
+// opened its box on top of the first; a tick on the contents page drew the book over the
+// list. The ticks wait for the answer, or for the view page.
+TEST_F(NavigationWidgetTest, AutoTurnWaitsWhileABoxOrTheContentsPageIsShown) {
     Album(5, 0, 0);
-    Open(1);
-    form_->State().acInterval = 1;
-    form_->Nav().msiRAutoChangeClick();
     QDialog box(form_.get());
     box.setModal(true);
-    box.show();
-    ASSERT_EQ(QApplication::activeModalWidget(), &box);
-    form_->Nav().Timer1Timer();
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(form_->Nav().AutoTurning());
-    box.close();
-    form_->Nav().Timer1Timer();
-    EXPECT_EQ(Page(), 3);
+    struct Case {
+        const char* what;
+        std::function<void()> hold, release;
+    } const cases[] = {
+        {"a box",
+         [&] {
+             box.show();
+             ASSERT_EQ(QApplication::activeModalWidget(), &box);
+         },
+         [&] { box.close(); }},
+        {"the contents page", [&] { form_->msiContentsClick(); }, [&] { form_->msiViewClick(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(1);
+        form_->State().acInterval = 1;
+        form_->Nav().msiRAutoChangeClick();
+        c.hold();
+        form_->Nav().Timer1Timer();
+        EXPECT_EQ(Page(), 1);
+        EXPECT_TRUE(form_->Nav().AutoTurning());
+        c.release();
+        form_->Nav().Timer1Timer();
+        EXPECT_EQ(Page(), 3);
+        form_->Nav().msiAutoStopClick();
+    }
 }
 
 TEST_F(NavigationWidgetTest, AnIntervalOfZeroNeverFires) {
