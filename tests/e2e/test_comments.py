@@ -50,7 +50,9 @@ class Comments(Case):
         folder = os.path.join(self.program.folder, "AJVs")
         dialog = self.wait_window(proc, "確認")
         self.answer(dialog, "Return")
-        written = wait_until(lambda: sorted(set(os.listdir(folder)) - before), 8.0)
+        # The album is written under a hidden temporary name first, then renamed.
+        written = wait_until(lambda: sorted(n for n in set(os.listdir(folder)) - before
+                                            if not n.startswith(".")), 8.0)
         self.assertTrue(written, "no album file written\n" + self.program.log_text())
         report = self.wait_window(proc, "確認")
         self.answer(report, "Return")
