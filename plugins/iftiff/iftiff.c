@@ -334,6 +334,7 @@ typedef struct {
     int separate;   /* one plane per sample */
     int associated; /* kRgba: the colour is premultiplied as stored */
     uint16_t samples;
+    uint16_t bytes; /* per sample: 1, or 2 for 16-bit grey */
     uint8_t palette[256][3];
     SpiDib dib;
     ptrdiff_t step; /* from one stored pixel of a row to the next, in the bitmap */
@@ -373,8 +374,8 @@ static int choose_direct(Tiff* t, Direct* d) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
     TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extras, &extra);
-    if (bits != 8 || format != SAMPLEFORMAT_UINT || compression == COMPRESSION_OJPEG ||
-        compression == COMPRESSION_JPEG ||
+    if ((bits != 8 && bits != 16) || format != SAMPLEFORMAT_UINT ||
+        compression == COMPRESSION_OJPEG || compression == COMPRESSION_JPEG ||
         (TIFFIsTiled(tif) && TIFFTileSize64(tif) > kMostTileBytes))
         return 0;
     d->samples = samples;
@@ -393,6 +394,10 @@ static int choose_direct(Tiff* t, Direct* d) {
         d->associated = extra[0] != EXTRASAMPLE_UNASSALPHA;
     } else
         return 0;
+    /* 16-bit grey too: libtiff's RGBA reader leaves the edge tiles of a tiled one blank. */
+    if (bits == 16 && d->kind != kGrey && d->kind != kGreyInverted)
+        return 0;
+    d->bytes = bits / 8;
     return d->kind >= 0;
 }
 
@@ -445,6 +450,16 @@ static ptrdiff_t upright_step(const Direct* d) {
     }
 }
 
+/* A grey sample at 8 bits as libtiff's RGBA reader has it: a 16-bit one (in the machine's
+ * byte order) keeps its high byte. */
+static uint8_t high8(const uint8_t* p, int bytes) {
+    uint16_t v;
+    if (bytes == 1)
+        return *p;
+    memcpy(&v, p, 2);
+    return (uint8_t)(v >> 8);
+}
+
 /* Alpha onto white as the RGBA reader and the turn after it do: unassociated colour
  * premultiplied (rounded), then the premultiplied colour laid onto white. */
 static uint8_t rgba_on_white(const Direct* d, uint8_t c, uint8_t a) {
@@ -460,10 +475,12 @@ static void put_contig(Direct* d, const uint8_t* in, uint32_t x, uint32_t y, uin
     for (uint32_t i = 0; i < count; ++i, out += step) {
         switch (d->kind) {
         case kGrey:
-            out[0] = out[1] = out[2] = *in++;
+            out[0] = out[1] = out[2] = high8(in, d->bytes);
+            in += d->bytes;
             break;
         case kGreyInverted:
-            out[0] = out[1] = out[2] = (uint8_t)(255 - *in++);
+            out[0] = out[1] = out[2] = (uint8_t)(255 - high8(in, d->bytes));
+            in += d->bytes;
             break;
         case kPalette:
             out[0] = d->palette[*in][2], out[1] = d->palette[*in][1];
@@ -643,7 +660,7 @@ static int32_t read_strips(Direct* d, Steps* steps) {
     if (per_strip == 0 || per_strip > d->tiff->height)
         per_strip = d->tiff->height;
     job.per_strip = per_strip;
-    job.row_bytes = (size_t)d->tiff->width * (d->separate ? 1 : d->samples);
+    job.row_bytes = (size_t)d->tiff->width * (d->separate ? 1 : d->samples) * d->bytes;
     job.strips = (d->tiff->height - 1) / per_strip + 1;
     job.total = (uint32_t)(d->separate ? d->samples : 1) * job.strips;
     job.steps = steps;
@@ -673,7 +690,8 @@ static int32_t read_tiles(Direct* d, Steps* steps) {
         TIFFGetField(tif, TIFFTAG_TILELENGTH, &th) != 1 || tw == 0 || th == 0)
         return SPI_BROKEN_DATA;
     const uint16_t planes = d->separate ? d->samples : 1;
-    const size_t pixel = d->separate ? 1 : d->samples, tile_row = (size_t)tw * pixel;
+    const size_t pixel = (d->separate ? 1 : d->samples) * (size_t)d->bytes;
+    const size_t tile_row = (size_t)tw * pixel;
     const uint32_t across = (d->tiff->width - 1) / tw + 1, down = (d->tiff->height - 1) / th + 1;
     uint8_t* tile = calloc(th, tile_row);
     int32_t result = tile ? SPI_OK : SPI_NO_MEMORY;

@@ -1,8 +1,9 @@
-// The TIFF plug-in's direct reading of 8-bit grey, palette, RGB and RGBA pages (strips or
-// tiles, contiguous or separate planes, any orientation) against libtiff's RGBA reader,
+// The TIFF plug-in's direct reading of 8- and 16-bit grey and 8-bit palette, RGB and RGBA pages
+// (strips or tiles, contiguous or separate planes, any orientation) against libtiff's RGBA reader,
 // which the plug-in uses for every other layout: each page is written twice, at 8 bits
-// and as its twin in strips at 16 bits (each sample v as v * 257) or, for a palette, with
-// 4-bit indices, which only the RGBA reader takes. Both must decode to the same pixels.
+// and as its twin at 16 bits (each sample v as v * 257, or as v with any low byte for grey, whose
+// high byte counts) or, for a palette, with 4-bit indices, which only the RGBA reader takes. Both
+// must decode to the same pixels.
 #include "PlugInDecode.h"
 
 #include <gtest/gtest.h>
@@ -77,8 +78,9 @@ Bytes Block(const Layout& l, int bits, int plane, std::uint32_t x0, std::uint32_
                     nibbles = std::uint8_t(v << 4);
                 else if (bits == 4)
                     b.push_back(std::uint8_t(nibbles | v));
-                else if (bits == 16)
-                    b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v)}); // v * 257
+                else if (bits == 16) // v * 257; grey, which keeps its high byte, any low one
+                    b.insert(b.end(), {std::uint8_t(l.kind <= kGreyInverted ? x * 13 + y * 7 : v),
+                                       std::uint8_t(v)});
                 else
                     b.push_back(std::uint8_t(v));
             }
@@ -197,6 +199,7 @@ TEST(TiffLayouts, ReadDirectlyAsLibtiffsRgbaReaderReadsThem) {
         {kGrey},
         {kGrey, false, true, 6},
         {kGreyInverted, false, false, 3},
+        {kGreyInverted, false, true, 1},
         {kPalette},
         {kPalette, false, true, 1, false},
         {kPalette, false, false, 8},
@@ -221,10 +224,11 @@ TEST(TiffLayouts, ReadDirectlyAsLibtiffsRgbaReaderReadsThem) {
     for (const Layout& l : layouts) {
         SCOPED_TRACE(Name(l));
         const test::Decoded direct = test::DecodeWith(*tiff, MakeTiff(l, 8));
-        Layout twin = l;
-        twin.tiled = false; // libtiff 4.5 drops the edge tiles of 16-bit grey
+        // 16-bit grey is read directly too (its edge tiles, which libtiff 4.5's RGBA
+        // reader leaves blank, included); 16-bit colour and 4-bit indices take the RGBA
+        // reader.
         const test::Decoded general =
-            test::DecodeWith(*tiff, MakeTiff(twin, l.kind == kPalette ? 4 : 16));
+            test::DecodeWith(*tiff, MakeTiff(l, l.kind == kPalette ? 4 : 16));
         ASSERT_EQ(direct.result, 0);
         ASSERT_EQ(general.result, 0);
         const bool turned = l.orientation >= 5;
