@@ -333,17 +333,20 @@ TEST(CacheBuild, EventLoopWaitStoppedKeepsThePreviousCache) {
 // Esc during a long plug-in decode: the build tells the picture's source to stop and
 // returns once it has, instead of waiting for the picture to finish.
 TEST(CacheBuild, AStoppedBuildStopsThePictureBeingDecoded) {
-    struct EscPressed : ThumbnailBuildWait {
+    std::atomic<bool> decoding{false}, sawStop{false};
+    struct EscPressed : ThumbnailBuildWait { // once the picture is being decoded
+        std::atomic<bool>& decoding;
+        explicit EscPressed(std::atomic<bool>& d) : decoding(d) {}
         void Sleep() override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
         void Wake() override {}
-        bool Stopping() override { return true; }
-    } esc;
+        bool Stopping() override { return decoding; }
+    } esc(decoding);
     CacheFixture f(2);
     ASSERT_TRUE(
         QImage(8, 8, QImage::Format_RGB888).save(QString::fromStdString(f.folder + "a.bmp")));
     FillPictureRows(f.list, ListFolderPictures(f.folder, {"*.jpg", "*.bmp"}));
-    std::atomic<bool> sawStop{false};
     const StoppablePictureSource slow = [&](const std::string&, const std::atomic<bool>& stop) {
+        decoding = true;
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!stop && std::chrono::steady_clock::now() < giveUp)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
