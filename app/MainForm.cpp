@@ -843,23 +843,14 @@ void TfrmFXMainForm::CommitTypedComment() {
         contents_->stgPageList->CommitEdit();
 }
 
+// The page, its menus and buttons switch before anything is drawn or read: a picture or
+// cache that fails there raises its error, and the window must not be left showing one
+// page under the other's menus.
 void TfrmFXMainForm::msiViewClick() {
     CommitTypedComment(); // the spreads print the comments
-    ntbBase->setCurrentIndex(0);
+    const bool fromContents = state_.activeView == 1;
     const int row = contents_ ? contents_->CaretPicture() : 0;
-    if (row > 0 && state_.activeView == 1) {
-        state_.page.currentPage = state_.page.SnapToSpread(row);
-        ShowSpread();
-        scbStatus->setMaximum(std::max(1, RowCount() - 1));
-        {
-            const QSignalBlocker block(scbStatus);
-            scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
-        }
-    } else if (state_.page.IsFrontCover()) {
-        DrawFrontCover();
-    } else if (state_.page.IsBackCover()) {
-        DrawBackCover();
-    }
+    ntbBase->setCurrentIndex(0);
     state_.activeView = 0;
     keyPreview_ = true;
     mniOperation->menuAction()->setVisible(true);
@@ -870,7 +861,23 @@ void TfrmFXMainForm::msiViewClick() {
     }
     bars_->spbView->setChecked(true);
     bars_->SetModeButtonsEnabled(true);
-    UpdatePageCounter();
+    struct Counter {
+        TfrmFXMainForm& form;
+        ~Counter() { form.UpdatePageCounter(); }
+    } counter{*this};
+    if (row > 0 && fromContents) {
+        state_.page.currentPage = state_.page.SnapToSpread(row);
+        scbStatus->setMaximum(std::max(1, RowCount() - 1));
+        {
+            const QSignalBlocker block(scbStatus);
+            scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
+        }
+        ShowSpread();
+    } else if (state_.page.IsFrontCover()) {
+        DrawFrontCover();
+    } else if (state_.page.IsBackCover()) {
+        DrawBackCover();
+    }
 }
 
 void TfrmFXMainForm::msiContentsClick() {
@@ -878,7 +885,6 @@ void TfrmFXMainForm::msiContentsClick() {
     contents_->PrepareToShow();
     state_.activeView = 1;
     ntbBase->setCurrentIndex(1);
-    contents_->LoadThumbnailCache();
     keyPreview_ = false;
     mniOperation->menuAction()->setVisible(false);
     ShowBarMenu(menuBar(), mniEdit, mniOperation, true);
@@ -888,6 +894,7 @@ void TfrmFXMainForm::msiContentsClick() {
     }
     bars_->spbContents->setChecked(true);
     bars_->SetModeButtonsEnabled(false);
+    contents_->LoadThumbnailCache();
 }
 
 void TfrmFXMainForm::msiFTVOpenClick() {

@@ -2,12 +2,14 @@
 #include "app/MainForm.h"
 #include "contents/ContentsPage.h"
 #include "contents/PageListGrid.h"
+#include "contents/ThumbnailCache.h"
 #include "core/Error.h"
 #include "options/OptionDlg.h"
 #include "options/OptionWidgets.h"
 #include "ui/ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QPushButton>
@@ -58,6 +60,42 @@ TEST_F(ShellTest, ViewAndContentsSwitchThePagesMenusAndModeButtons) {
     EXPECT_TRUE(form->Bars().spbView->isChecked());
     EXPECT_TRUE(form->Bars().spb4Spilit->isEnabled());
     EXPECT_EQ(form->StatusPanelText(0), QStringLiteral("0/1"));
+}
+
+// A spread or thumbnail cache that fails to read raised its error half-way through the
+// switch, and the window showed one page under the other page's menus; F2 then failed the
+// same way every time.
+TEST_F(ShellTest, APageWhoseReadingFailsStillGetsItsMenus) {
+    auto form = Create();
+    const std::string folder = dir_.filePath(QStringLiteral("pics")).toStdString() + "/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    QFile bad(QString::fromStdString(folder + "bad.jpg"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\xFF\xD8\xFF\xE0 not a picture");
+    bad.close();
+    form->State().pictureFolder = folder;
+    PictureList& list = form->Pictures();
+    list.SetRowCount(1);
+    list.Append({"bad.jpg", "", "1"});
+    form->Contents().stgPageList->Model().Refresh();
+    QFile cache(QString::fromStdString(
+        ThumbnailCacheFileName(dir_.filePath(QStringLiteral("Cache/")).toStdString(), folder)));
+    ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+    cache.write("damaged");
+    cache.close();
+
+    EXPECT_THROW(form->msiContentsClick(), Error);
+    EXPECT_EQ(form->ntbBase->currentIndex(), 1);
+    EXPECT_TRUE(MenuShown(form->mniEdit));
+    EXPECT_FALSE(MenuShown(form->mniOperation));
+    EXPECT_TRUE(form->Bars().spbContents->isChecked());
+
+    EXPECT_THROW(form->msiViewClick(), Error); // the caret's picture: its spread is drawn
+    EXPECT_EQ(form->ntbBase->currentIndex(), 0);
+    EXPECT_EQ(form->State().activeView, 0);
+    EXPECT_TRUE(MenuShown(form->mniOperation));
+    EXPECT_FALSE(MenuShown(form->mniEdit));
+    EXPECT_TRUE(form->Bars().spbView->isChecked());
 }
 
 TEST_F(ShellTest, InAlbumViewingModeTheFolderTreeItemStaysHidden) {
