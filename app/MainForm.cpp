@@ -56,6 +56,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace folivex {
 
 namespace {
@@ -704,8 +706,18 @@ void TfrmFXMainForm::RelayOutNow() {
 
 bool TfrmFXMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlBase && event->type() == QEvent::Resize) {
-        if (!relayingOut_ && book_)
-            FormResize();
+        // Laid out once the window's own layout has finished: drawing may raise a
+        // picture's error, and its box's event loop inside the main window's resize let
+        // Qt's layout animate the client area again under itself (a crash in
+        // QPropertyAnimation).
+        if (!relayingOut_ && book_ && !std::exchange(resizePending_, true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    resizePending_ = false;
+                    FormResize();
+                },
+                Qt::QueuedConnection);
         return false;
     }
     if (event->type() == QEvent::KeyPress && PreviewsKeysOf(watched)) {

@@ -185,6 +185,7 @@ protected:
     bool keyPreview_ = true;
     bool keepPosSize_ = false;
     bool relayingOut_ = false;
+    bool resizePending_ = false;
     std::unique_ptr<TSPIs> spis_;
     std::unique_ptr<ReadableFormats> formats_;
     // After the plug-ins, so that its workers stop before the plug-ins are unloaded.
