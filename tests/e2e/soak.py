@@ -383,13 +383,14 @@ class Soak:
     def gone(self, wid, timeout=5.0):
         return self.wait(lambda: wid not in self.screen.visible_windows(self.proc.pid), timeout)
 
-    def answer_boxes(self, allowed, limit=20, under=None):
+    def answer_boxes(self, allowed, limit=20, under=None, boxes_only=False):
         """Answers the boxes open now (Return), when their names are allowed; returns the
         names answered. A box of another name is a failure. `under` is a dialog open on
         purpose, left alone."""
         answered = []
         for _ in range(limit):
-            found = [(w, n) for w, n in self.others() if w != under]
+            found = [(w, n) for w, n in self.others()
+                     if w != under and (not boxes_only or n in BOXES)]
             if not found:
                 break
             w, name = found[0]
@@ -482,12 +483,14 @@ class Soak:
             return
         for _ in range(3):
             self.keys(key)
-            if self.wait(lambda: self.shown_page() == page, 3.0):
+            # The page's menus show once the spread behind them is drawn.
+            if self.wait(lambda: self.shown_page() == page, 8.0):
                 self.page = page
                 return
-            # A broken picture's box that came meanwhile took the key.
-            if not self.answer_boxes(self.allowed_boxes()):
-                break
+            # A broken picture's box that came meanwhile took the key, or the window was
+            # not active again yet after a box closed (a shortcut needs the active window).
+            self.answer_boxes(self.allowed_boxes())
+            self.notes.append("%d %s: %s resent" % (self.step_no, self.step_name, key))
         raise Failure("%s did not show the %s page" % (key, page))
 
     def to_view(self):
@@ -917,7 +920,8 @@ class Soak:
             for w, name in self.others():
                 if name not in BOXES:
                     return w
-            self.answer_boxes(self.allowed_boxes())
+            # The dialog may show meanwhile: it is left for the next look.
+            self.answer_boxes(self.allowed_boxes(), boxes_only=True)
             return None
         dialog = self.wait(look, 5.0)
         if not dialog:
