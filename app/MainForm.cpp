@@ -858,32 +858,32 @@ void TfrmFXMainForm::CommitTypedComment() {
 // The page, its menus and buttons switch before anything is drawn or read: a picture or
 // cache that fails there raises its error, and the window must not be left showing one
 // page under the other's menus.
+void TfrmFXMainForm::ShowPageChrome(bool contents) {
+    state_.activeView = contents ? 1 : 0;
+    ntbBase->setCurrentIndex(state_.activeView);
+    keyPreview_ = !contents;
+    mniOperation->menuAction()->setVisible(!contents);
+    ShowBarMenu(menuBar(), mniEdit, mniOperation, contents);
+    if (!state_.albumViewingMode) {
+        msiFTVOpen->setVisible(contents);
+        msiSep1->setVisible(contents);
+    }
+    (contents ? bars_->spbContents : bars_->spbView)->setChecked(true);
+    bars_->SetModeButtonsEnabled(!contents);
+}
+
 void TfrmFXMainForm::msiViewClick() {
     CommitTypedComment(); // the spreads print the comments
     const bool fromContents = state_.activeView == 1;
     const int row = contents_ ? contents_->CaretPicture() : 0;
-    ntbBase->setCurrentIndex(0);
-    state_.activeView = 0;
-    keyPreview_ = true;
-    mniOperation->menuAction()->setVisible(true);
-    ShowBarMenu(menuBar(), mniEdit, mniOperation, false);
-    if (!state_.albumViewingMode) {
-        msiFTVOpen->setVisible(false);
-        msiSep1->setVisible(false);
-    }
-    bars_->spbView->setChecked(true);
-    bars_->SetModeButtonsEnabled(true);
+    ShowPageChrome(false);
     struct Counter {
         TfrmFXMainForm& form;
         ~Counter() { form.UpdatePageCounter(); }
     } counter{*this};
     if (row > 0 && fromContents) {
         state_.page.currentPage = state_.page.SnapToSpread(row);
-        scbStatus->setMaximum(std::max(1, RowCount() - 1));
-        {
-            const QSignalBlocker block(scbStatus);
-            scbStatus->setValue(state_.page.ScrollPosition(RowCount()));
-        }
+        FitPageScrollBar();
         ShowSpread();
     } else if (state_.page.IsFrontCover()) {
         DrawFrontCover();
@@ -895,17 +895,7 @@ void TfrmFXMainForm::msiViewClick() {
 void TfrmFXMainForm::msiContentsClick() {
     book_->LayoutContents();
     contents_->PrepareToShow();
-    state_.activeView = 1;
-    ntbBase->setCurrentIndex(1);
-    keyPreview_ = false;
-    mniOperation->menuAction()->setVisible(false);
-    ShowBarMenu(menuBar(), mniEdit, mniOperation, true);
-    if (!state_.albumViewingMode) {
-        msiFTVOpen->setVisible(true);
-        msiSep1->setVisible(true);
-    }
-    bars_->spbContents->setChecked(true);
-    bars_->SetModeButtonsEnabled(false);
+    ShowPageChrome(true);
     contents_->LoadThumbnailCache();
 }
 

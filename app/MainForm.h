@@ -222,6 +222,7 @@ private:
     bool PreviewsKeysOf(QObject* receiver) const;
     void PlaceBaseImages();
     void CommitTypedComment();
+    void ShowPageChrome(bool contents);
     // Albums forwarded by second starts while the thumbnail cache was being built.
     void ReceiveWaitingForwards();
     // Reading positions: the album's name in the store, noting the spread just drawn,
