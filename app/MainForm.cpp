@@ -49,6 +49,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QSoundEffect>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -56,6 +57,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace folivex {
@@ -79,6 +81,21 @@ void ShowBarMenu(QMenuBar* bar, QMenu* menu, QMenu* before, bool shown) {
         bar->removeAction(item);
     else if (!bar->actions().contains(item))
         bar->insertAction(before->menuAction(), item);
+}
+
+// Two menus the bar shows may share a mnemonic: "編集(&E)" and "その他(&E)" on the contents
+// page. Qt then hands each press to the next of them in turn, so Alt+E opened the other
+// menu every second time. The leftmost menu with the key opens on every press instead.
+bool OpenLeftmostMenuOfMnemonic(QMenuBar* bar, const QKeySequence& key) {
+    const QList<QAction*> items = bar->actions();
+    const auto leftmost = std::find_if(items.begin(), items.end(), [&key](QAction* item) {
+        return item->isVisible() && item->isEnabled() && item->menu() &&
+               QKeySequence::mnemonic(item->text()) == key;
+    });
+    if (leftmost == items.end())
+        return false;
+    bar->setActiveAction(*leftmost);
+    return true;
 }
 
 } // namespace
@@ -720,6 +737,9 @@ bool TfrmFXMainForm::eventFilter(QObject* watched, QEvent* event) {
                 Qt::QueuedConnection);
         return false;
     }
+    if (watched == menuBar() && event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(event)->isAmbiguous())
+        return OpenLeftmostMenuOfMnemonic(menuBar(), static_cast<QShortcutEvent*>(event)->key());
     if (event->type() == QEvent::KeyPress && PreviewsKeysOf(watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
         return FormKeyDown(key->key(), key->modifiers());
