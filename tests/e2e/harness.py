@@ -243,10 +243,13 @@ class Screen:
     def window_names(self, pid):
         return [self.window_name(w) for w in self.visible_windows(pid)]
 
-    def geometry(self, wid):
-        """(x, y, width, height) of a window on the screen."""
-        out = self.xdotool("getwindowgeometry", "--shell", wid)
-        v = dict(line.split("=", 1) for line in out.split())
+    def geometry(self, wid, missing_ok=False):
+        """(x, y, width, height) of a window on the screen; None for a window that has
+        closed meanwhile, when `missing_ok`."""
+        out = self.xdotool("getwindowgeometry", "--shell", wid, check=not missing_ok)
+        v = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        if missing_ok and not {"X", "Y", "WIDTH", "HEIGHT"} <= v.keys():
+            return None
         return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
     def find_window(self, pid, name, timeout=15.0):

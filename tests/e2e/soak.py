@@ -372,8 +372,12 @@ class Soak:
 
     def answer(self, wid, *keys):
         """Keys to a box or dialog, once it has the focus; one that never gets it (the
-        program was busy when it showed) is clicked on its top edge first."""
-        x, y, w, h = self.screen.geometry(wid)
+        program was busy when it showed) is clicked on its top edge first. A box that
+        closed between being listed and being answered needs no answer."""
+        where = self.screen.geometry(wid, missing_ok=True)
+        if where is None:
+            return
+        x, y, w, h = where
         self.screen.move(x + w // 2, y + h // 2)
         if not self.wait(lambda: self.screen.has_focus(wid), 1.0, 0.05):
             self.screen.click(x + w // 2, y + 4)
