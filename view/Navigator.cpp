@@ -221,10 +221,12 @@ void Navigator::msiAutoStopClick() {
 
 void Navigator::Timer1Timer() {
     // No turn behind a box or dialog: pages would turn unseen, and a picture failing there
-    // would open its box on top of the last, tick after tick. Nor on the contents page,
+    // would open its box on top of the last, tick after tick. Nor under an open menu, whose
+    // hold on the keyboard would leave such a box unanswerable, nor on the contents page,
     // where a turn to a cover would lay the closed book over the list. The first tick
-    // after the answer, or back on the view page, turns again.
-    if (QApplication::activeModalWidget() || state_.activeView != 0)
+    // after the answer, the menu, or back on the view page, turns again.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        state_.activeView != 0)
         return;
     // A picture that cannot be read stops nothing here; the report comes afterwards.
     struct StopAtCover {

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <QTest>
@@ -158,7 +159,8 @@ TEST_F(NavigationWidgetTest, AutoTurnRunsToTheBackCoverAndStops) {
 
 // A tick while a box was open turned the page behind it, and a picture failing there
 // opened its box on top of the first; a tick on the contents page drew the book over the
-// list. The ticks wait for the answer, or for the view page.
+// list; a box that came under an open menu could not be answered, the menu holding the
+// keyboard. The ticks wait for the answer, the menu, or the view page.
 TEST_F(NavigationWidgetTest, AutoTurnWaitsWhileABoxOrTheContentsPageIsShown) {
     Album(5, 0, 0);
     QDialog box(form_.get());
@@ -174,6 +176,12 @@ TEST_F(NavigationWidgetTest, AutoTurnWaitsWhileABoxOrTheContentsPageIsShown) {
          },
          [&] { box.close(); }},
         {"the contents page", [&] { form_->msiContentsClick(); }, [&] { form_->msiViewClick(); }},
+        {"an open menu",
+         [&] {
+             form_->mniOperation->popup(form_->mapToGlobal(QPoint(10, 10)));
+             ASSERT_EQ(QApplication::activePopupWidget(), form_->mniOperation);
+         },
+         [&] { form_->mniOperation->close(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
