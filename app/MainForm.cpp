@@ -504,6 +504,11 @@ TfrmFXMainForm::OpenedAs TfrmFXMainForm::OpenArgument(const QString& path) {
     }
     if (opened == OpenedAs::Refused)
         return opened; // a listing stopped with Esc: the running album stays
+    // What opens shows on the view page, at its cover or its picture's spread, wherever
+    // the window was: drawn behind the contents page, the list stayed under the other
+    // page's menus.
+    if (state_.activeView == 1)
+        ShowPageChrome(false);
     // Also after a failure: the list may be another one now (an album whose folder line
     // is empty leaves an empty list), and no spread of the old list may stay over it.
     const int row = target.fileName.empty() ? 0 : RowOfFile(target.fileName);

@@ -65,6 +65,38 @@ TEST_F(OpenArgumentTest, AFolderOpensClosedAndAPictureAtItsSpread) {
     EXPECT_GE(form->imgLeftPage->width(), form->ntbBase->width() / 2);
 }
 
+// A second start that forwards what opens, while the contents page shows: the window
+// turns to the view page, at the cover or at the picture's spread. What is refused
+// leaves the contents page as it was.
+TEST_F(OpenArgumentTest, WhatASecondStartOpensShowsOnTheViewPage) {
+    const std::string folder = CopySample();
+    const std::string notes = dir_.path().toStdString() + "/notes.txt";
+    std::ofstream(notes) << "not a picture";
+    auto form = StartWith(folder);
+    const struct {
+        std::string path;
+        int view, page;
+    } cases[] = {
+        {folder, 0, 0},
+        {folder + "/IMG007.JPG", 0, 7},
+        {FOLIVEX_SAMPLE_DIR "/Sample.ajv", 0, 0},
+        {notes, 1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        form->msiContentsClick();
+        dialogs_.shown.clear();
+        form->ReceiveForwarded(QString::fromStdString(c.path));
+        EXPECT_EQ(form->State().activeView, c.view);
+        EXPECT_EQ(form->ntbBase->currentIndex(), c.view);
+        EXPECT_EQ(form->mniOperation->menuAction()->isVisible(), c.view == 0);
+        if (c.page >= 0) { // the cover, or the spread of the picture's row
+            const PageModel& page = form->State().page;
+            EXPECT_EQ(page.currentPage, c.page ? page.SnapToSpread(c.page) : 0);
+        }
+    }
+}
+
 TEST_F(OpenArgumentTest, APathThatIsNothingOpenableIsRefusedAndTheAlbumStays) {
     auto form = CreateForm(true);
     ASSERT_TRUE(form->LoadAlbumFile(QStringLiteral(FOLIVEX_SAMPLE_DIR "/Sample.ajv")));
