@@ -972,6 +972,8 @@ class Soak:
                                         self.made["format"]),
                   "album": rng.choice(self.saved) if self.saved else None,
                   "nothing": None}[kind]
+        if self.verbose:
+            self.log("%d second start with %s" % (self.step_no, target))
         second = self.program.start(*([target] if target else []))
         end = time.monotonic() + 30 * self.scale
         while second.poll() is None and time.monotonic() < end:
