@@ -6,7 +6,9 @@
 #
 # BIN_DIR names the program's folder (default build/bin), OUT the folder for the logs of
 # failed runs (default build/e2e-loop). FOLIVEX_SOAK_STEPS sizes test_soak's runs (default
-# 100 here). Prints each file's passes; exits 1 when any run failed.
+# 100 here). STRESS=0 leaves stress-ng out, for a machine that other work (soaks, builds)
+# already loads; say what loaded it beside the results. Prints each file's passes; exits
+# 1 when any run failed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 n=${1:-20}
@@ -17,10 +19,15 @@ if [ ${#files[@]} -eq 0 ]; then
 fi
 out=${OUT:-$root/build/e2e-loop}
 mkdir -p "$out"
-command -v stress-ng >/dev/null || { echo "e2e loop: stress-ng missing (scripts/setup.sh)"; exit 1; }
-nice -n 10 stress-ng --cpu "$(nproc)" --timeout 0 --quiet &
-load=$!
-trap 'kill "$load" 2>/dev/null; wait "$load" 2>/dev/null || true' EXIT
+[ "${STRESS:-1}" = 0 ] || command -v stress-ng >/dev/null || { echo "e2e loop: stress-ng missing (scripts/setup.sh)"; exit 1; }
+load_text="under stress-ng --cpu $(nproc)"
+if [ "${STRESS:-1}" = 0 ]; then
+    load_text="beside the machine's other work (no stress-ng)"
+else
+    nice -n 10 stress-ng --cpu "$(nproc)" --timeout 0 --quiet &
+    load=$!
+    trap 'kill "$load" 2>/dev/null; wait "$load" 2>/dev/null || true' EXIT
+fi
 status=0
 summary=()
 for file in "${files[@]}"; do
@@ -42,6 +49,6 @@ for file in "${files[@]}"; do
     done
     summary+=("$module: $passes/$n")
 done
-echo "e2e loop under stress-ng --cpu $(nproc):"
+echo "e2e loop $load_text, load average at the end $(cut -d' ' -f1-3 /proc/loadavg):"
 printf '  %s\n' "${summary[@]}"
 exit $status
