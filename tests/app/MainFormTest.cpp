@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/FormFixture.h"
 
 #include <QApplication>
@@ -6,6 +7,9 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 using namespace folivex;
 
@@ -90,4 +94,34 @@ TEST_F(MainFormTest, ToolbarCaptionsFollowTheToggles) {
     EXPECT_TRUE(form->Bars().tlbAlbumFileBar->isVisible());
     EXPECT_EQ(form->msiHideAlbumFileBar->text(), QStringLiteral("ｱﾙﾊﾞﾑﾂｰﾙﾊﾞｰを隠す(&F)"));
     EXPECT_EQ(form->Bars().HideAllTag(), 0);
+}
+
+// A box runs an event loop; what failed while it was open (a resize redrawing the broken
+// spread) opened its box on top, one per resize. Such reports wait for the box, and a
+// text already shown or waiting is not shown again.
+TEST(ErrorBoxTest, AReportWhileTheBoxIsOpenWaitsForItAndIsNotRepeated) {
+    struct Reentering : ScriptedDialogs {
+        int depth = 0, deepest = 0;
+        void ErrorBox(const QString& text) override {
+            ScriptedDialogs::ErrorBox(text);
+            const struct Depth {
+                Reentering& d;
+                explicit Depth(Reentering& r) : d(r) { d.deepest = std::max(d.deepest, ++d.depth); }
+                ~Depth() { --d.depth; }
+            } inside(*this);
+            if (shown.size() > 1)
+                return;
+            for (const char* again : {"JPEG ｴﾗｰ #120", "JPEG ｴﾗｰ #120", "other", "other"})
+                Application::ReportError(std::runtime_error(again));
+        }
+    } dialogs;
+    SetAppDialogs(&dialogs);
+    Application::ReportError(std::runtime_error("JPEG ｴﾗｰ #120"));
+    Application::ReportError(std::runtime_error("JPEG ｴﾗｰ #120")); // a later one shows again
+    SetAppDialogs(nullptr);
+    EXPECT_EQ(dialogs.deepest, 1);
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("JPEG ｴﾗｰ #120"));
+    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("other"));
+    EXPECT_EQ(dialogs.shown[2].text, QStringLiteral("JPEG ｴﾗｰ #120"));
 }
