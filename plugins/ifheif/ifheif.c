@@ -7,6 +7,9 @@
 #include <libheif/heif.h>
 #include <pthread.h>
 #include <string.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 static const char* const kInfo[] = {
     "00IN",   "ifheif: HEIF/AVIF reader for Folivex (libheif " LIBHEIF_VERSION ")",
@@ -262,9 +265,11 @@ int32_t GetPictureInfo(const char* buf, intptr_t len, uint32_t flag, SusiePictur
     return SPI_OK;
 }
 
-/* The primary image as 8-bit RGB, or RGBA when it has alpha, transformations applied;
- * NULL when it cannot be decoded (no decoder for its codec, damaged data). */
-static struct heif_image* decode(const Heif* h, int has_alpha) {
+/* The primary image, transformations applied, in the colourspace and chroma asked for
+ * (undefined for libheif's own planes); NULL when it cannot be decoded (no decoder for
+ * its codec, damaged data). */
+static struct heif_image* decode(const Heif* h, enum heif_colorspace colorspace,
+                                 enum heif_chroma chroma) {
     struct heif_decoding_options* options = heif_decoding_options_alloc();
     struct heif_image* image = NULL;
     if (!options)
@@ -277,31 +282,52 @@ static struct heif_image* decode(const Heif* h, int has_alpha) {
     heif_context_set_maximum_image_size_limit(h->context, (int)h->coded_side + 1 + kCodingBlock);
     options->convert_hdr_to_8bit = 1;
     options->strict_decoding = 1; /* a damaged file is an error, not a partial picture */
-    if (heif_decode_image(h->handle, &image, heif_colorspace_RGB,
-                          has_alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                          options)
-            .code != heif_error_Ok)
+    if (heif_decode_image(h->handle, &image, colorspace, chroma, options).code != heif_error_Ok)
         image = NULL;
     heif_decoding_options_free(options);
     return image;
 }
 
-/* An opaque picture's red, green, blue rows from the plane into the bitmap, one row a
- * progress step. */
-static int32_t put_rgb_rows(SpiDib* dib, const uint8_t* pixels, size_t stride,
-                            SusieProgressCallback progress, intptr_t data) {
+/* Where an opaque picture's red, green and blue samples are: one interleaved plane, or a
+ * plane each (a grey picture's one plane three times). Rows of every channel have
+ * stride bytes and its samples step bytes apart. */
+typedef struct {
+    const uint8_t* channel[3]; /* red, green, blue */
+    size_t stride[3];
+    size_t step;
+    uint32_t width, height;
+} Channels;
+
+/* An opaque picture's rows into the bitmap, one row a progress step. */
+static int32_t put_rows(SpiDib* dib, const Channels* c, SusieProgressCallback progress,
+                        intptr_t data) {
     for (uint32_t y = 0; y < dib->height; ++y) {
         if (spi_progress(progress, data, y, dib->height))
             return SPI_ABORTED;
-        const uint8_t* in = pixels + (size_t)y * stride;
+        const uint8_t* red = c->channel[0] + (size_t)y * c->stride[0];
+        const uint8_t* green = c->channel[1] + (size_t)y * c->stride[1];
+        const uint8_t* blue = c->channel[2] + (size_t)y * c->stride[2];
         unsigned char* out = spi_dib_row(dib, y);
-        for (uint32_t x = 0; x < dib->width; ++x, in += 3, out += 3)
-            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        for (size_t x = 0, at = 0; x < dib->width; ++x, at += c->step, out += 3)
+            out[0] = blue[at], out[1] = green[at], out[2] = red[at];
     }
     return spi_progress(progress, data, dib->height, dib->height) ? SPI_ABORTED : SPI_OK;
 }
 
-/* The decoded plane into a bitmap: the one copy libheif's own image leaves to make. */
+static int32_t deliver_opaque(const Channels* c, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                              SusieProgressCallback progress, intptr_t data) {
+    SpiDib dib;
+    int32_t result = spi_dib_create(&dib, c->width, c->height, 24);
+    if (result == SPI_OK)
+        result = put_rows(&dib, c, progress, data);
+    if (result != SPI_OK) {
+        spi_dib_discard(&dib);
+        return result;
+    }
+    return spi_dib_finish(&dib, pHBInfo, pHBm);
+}
+
+/* The decoded interleaved plane into a bitmap. */
 static int32_t deliver(const Heif* h, struct heif_image* image, int has_alpha, HLOCAL* pHBInfo,
                        HLOCAL* pHBm, SusieProgressCallback progress, intptr_t data) {
     int stride = 0;
@@ -318,15 +344,86 @@ static int32_t deliver(const Heif* h, struct heif_image* image, int has_alpha, H
         const SpiRgba picture = {pixels, (uint32_t)width, (uint32_t)height, (size_t)stride, alpha};
         return spi_deliver_rgba(&picture, 1, pHBInfo, pHBm, progress, data);
     }
-    SpiDib dib;
-    int32_t result = spi_dib_create(&dib, (uint32_t)width, (uint32_t)height, 24);
-    if (result == SPI_OK)
-        result = put_rgb_rows(&dib, pixels, (size_t)stride, progress, data);
-    if (result != SPI_OK) {
-        spi_dib_discard(&dib);
-        return result;
+    const Channels c = {{pixels, pixels + 1, pixels + 2},
+                        {(size_t)stride, (size_t)stride, (size_t)stride},
+                        3,
+                        (uint32_t)width,
+                        (uint32_t)height};
+    return deliver_opaque(&c, pHBInfo, pHBm, progress, data);
+}
+
+/* ---- libheif's own planes ----
+ * libheif 1.15 turns a colour picture's coded YCbCr into planar RGB at full resolution
+ * whatever colourspace is asked for, and makes the interleaved RGB asked for before as a
+ * further copy of those planes, the size of the bitmap. An opaque 8-bit picture is taken
+ * as those planes (a grey one as its one plane) and written into the bitmap directly:
+ * the same pixels, one picture-sized buffer less at the decode's peak. */
+
+/* An 8-bit plane of exactly width x height, its rows inside its stride. */
+static int take_plane(const struct heif_image* image, enum heif_channel channel, uint32_t width,
+                      uint32_t height, const uint8_t** pixels, size_t* stride) {
+    int bytes = 0;
+    *pixels = heif_image_get_plane_readonly(image, channel, &bytes);
+    if (!*pixels || heif_image_get_bits_per_pixel(image, channel) != 8 ||
+        heif_image_get_bits_per_pixel_range(image, channel) != 8 ||
+        heif_image_get_width(image, channel) != (int)width ||
+        heif_image_get_height(image, channel) != (int)height || bytes <= 0 ||
+        (uint32_t)bytes < width)
+        return 0;
+    *stride = (size_t)bytes;
+    return 1;
+}
+
+/* The channels of a decoded picture when it is 8-bit planar RGB or grey without alpha;
+ * 0 for any other layout (libheif's interleaved RGB is then asked for instead). */
+static int planar_channels(const struct heif_image* image, Channels* c) {
+    const enum heif_colorspace colorspace = heif_image_get_colorspace(image);
+    const enum heif_chroma chroma = heif_image_get_chroma_format(image);
+    const int grey = colorspace == heif_colorspace_monochrome && chroma == heif_chroma_monochrome;
+    if (!(grey || (colorspace == heif_colorspace_RGB && chroma == heif_chroma_444)) ||
+        heif_image_has_channel(image, heif_channel_Alpha))
+        return 0;
+    const int width = heif_image_get_primary_width(image);
+    const int height = heif_image_get_primary_height(image);
+    if (width <= 0 || height <= 0 || !spi_size_allowed((uint64_t)width, (uint64_t)height))
+        return 0;
+    c->width = (uint32_t)width;
+    c->height = (uint32_t)height;
+    c->step = 1;
+    if (grey) {
+        if (!take_plane(image, heif_channel_Y, c->width, c->height, &c->channel[0], &c->stride[0]))
+            return 0;
+        c->channel[1] = c->channel[2] = c->channel[0];
+        c->stride[1] = c->stride[2] = c->stride[0];
+        return 1;
     }
-    return spi_dib_finish(&dib, pHBInfo, pHBm);
+    const enum heif_channel rgb[3] = {heif_channel_R, heif_channel_G, heif_channel_B};
+    for (int i = 0; i < 3; ++i)
+        if (!take_plane(image, rgb[i], c->width, c->height, &c->channel[i], &c->stride[i]))
+            return 0;
+    return 1;
+}
+
+/* An opaque picture coded at 8 bits, whose planes libheif would only copy into the RGB
+ * asked for; a deeper one would come back at its own depth and be decoded twice. */
+static int planes_wanted(const Heif* h) {
+    return heif_image_handle_get_luma_bits_per_pixel(h->handle) == 8 &&
+           heif_image_handle_get_chroma_bits_per_pixel(h->handle) == 8;
+}
+
+/* What a decoder frees stays resident in glibc's heap (libde265 leaves some 20 MB of a
+ * six-megapixel picture's there), and the bitmap made next is mapped afresh beside it
+ * rather than reusing it: handed back first, the peak is the decoder's own. A trim walks
+ * the whole heap, so pictures too small for it to matter are spared it. */
+enum { kTrimFromPixels = 1 << 20 };
+
+static void release_freed_memory(const Heif* h) {
+#ifdef __GLIBC__
+    if ((uint64_t)h->width * h->height >= kTrimFromPixels)
+        malloc_trim(0);
+#else
+    (void)h;
+#endif
 }
 
 int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
@@ -341,9 +438,24 @@ int32_t GetPicture(const char* buf, intptr_t len, uint32_t flag, HLOCAL* pHBInfo
         return SPI_ABORTED;
     }
     const int has_alpha = heif_image_handle_has_alpha_channel(h.handle);
-    struct heif_image* image = decode(&h, has_alpha);
-    result = image ? deliver(&h, image, has_alpha, pHBInfo, pHBm, lpPrgressCallback, lData)
-                   : SPI_BROKEN_DATA;
+    int planar = !has_alpha && planes_wanted(&h);
+    struct heif_image* image =
+        planar ? decode(&h, heif_colorspace_undefined, heif_chroma_undefined)
+               : decode(&h, heif_colorspace_RGB,
+                        has_alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    Channels c;
+    if (image && planar && !planar_channels(image, &c)) {
+        /* a layout not taken here: libheif's interleaved RGB after all (a failed decode is
+         * not tried again, as it differs from this one only in its last copy) */
+        heif_image_release(image);
+        planar = 0;
+        image = decode(&h, heif_colorspace_RGB, heif_chroma_interleaved_RGB);
+    }
+    if (image)
+        release_freed_memory(&h);
+    result = !image   ? SPI_BROKEN_DATA
+             : planar ? deliver_opaque(&c, pHBInfo, pHBm, lpPrgressCallback, lData)
+                      : deliver(&h, image, has_alpha, pHBInfo, pHBm, lpPrgressCallback, lData);
     if (image)
         heif_image_release(image);
     close_heif(&h);

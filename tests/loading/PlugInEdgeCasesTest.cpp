@@ -1,14 +1,16 @@
 // The bundled plug-ins on the cases their libraries get wrong or leave to the caller: TIFF
 // grey and colour with associated or unassociated alpha, camera raw files that start like
 // a TIFF, a GIF screen's background behind a frame with its own colour table, an HEIF
-// panorama wider than the square of the pixel limit, a CMYK JPEG XL, and an animated PNG's
-// default image.
+// panorama wider than the square of the pixel limit, HEIF photos against libheif's own
+// decoding of them, a CMYK JPEG XL, and an animated PNG's default image.
 #include "PlugInDecode.h"
 
 #include <gtest/gtest.h>
+#include <libheif/heif.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -386,6 +388,72 @@ TEST(HeifPanorama, OpensAtItsSize) {
     ASSERT_EQ(d.height, 4000);
     for (auto [x, y] : {std::pair{0, 0}, {23999, 0}, {12000, 2000}, {0, 3999}, {23999, 3999}})
         EXPECT_TRUE(Near(d.At(x, y), {20, 180, 60}, 10)) << x << "," << y << Text(d.At(x, y));
+}
+
+// libheif's own decoding of a file to interleaved RGB, its transformations applied: rows
+// from the top, as the plug-in's bitmap is read.
+test::Decoded LibheifRgb(const Bytes& file) {
+    heif_init(nullptr);
+    const std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(),
+                                                                         heif_context_free);
+    heif_image_handle* handle = nullptr;
+    heif_image* image = nullptr;
+    test::Decoded d;
+    if (heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr)
+                .code == heif_error_Ok &&
+        heif_context_get_primary_image_handle(context.get(), &handle).code == heif_error_Ok &&
+        heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)
+                .code == heif_error_Ok) {
+        int stride = 0;
+        const std::uint8_t* pixels =
+            heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+        d.width = heif_image_get_width(image, heif_channel_interleaved);
+        d.height = heif_image_get_height(image, heif_channel_interleaved);
+        for (int y = 0; y < d.height; ++y)
+            d.rgb.insert(d.rgb.end(), pixels + std::ptrdiff_t(y) * stride,
+                         pixels + std::ptrdiff_t(y) * stride + 3 * d.width);
+        d.result = 0;
+    }
+    heif_image_release(image);
+    heif_image_handle_release(handle);
+    return d;
+}
+
+// Photo-like pictures (shading and grain) of each layout the plug-in reads without
+// libheif's interleaved copy: every pixel as libheif itself gives it, the file's
+// transformations applied.
+TEST(HeifPhotos, DecodeAsLibheifDoes) {
+    const struct {
+        const char* file;
+        int width, height;
+    } cases[] = {
+        {"photo420.heic", 40, 30},     {"photo444.heic", 40, 30},
+        {"photo_odd.heic", 37, 23}, // a grid of one larger tile, cut to an odd size
+        {"photo420.avif", 40, 30},     {"photo444.avif", 40, 30},
+        {"photo_grey.avif", 40, 30},   // coded as one grey plane
+        {"photo_turned.avif", 23, 37}, // 37 x 23 turned a quarter and mirrored
+    };
+    const auto heif = test::BundledPlugIn("ifheif");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Bytes file = test::ReadBytes(kSamples + c.file);
+        const test::Decoded expected = LibheifRgb(file);
+        ASSERT_EQ(expected.result, 0);
+        ASSERT_EQ(expected.width, c.width);
+        ASSERT_EQ(expected.height, c.height);
+        const test::Decoded d = test::DecodeWith(*heif, file);
+        ASSERT_EQ(d.result, 0);
+        ASSERT_EQ(d.bits, 24);
+        ASSERT_EQ(d.width, c.width);
+        ASSERT_EQ(d.height, c.height);
+        int wrong = 0;
+        for (int y = 0; y < d.height; ++y)
+            for (int x = 0; x < d.width; ++x)
+                if (!Near(d.At(x, y), expected.At(x, y), 1) && wrong++ < 5)
+                    ADD_FAILURE() << x << "," << y << " " << Text(d.At(x, y)) << ", libheif "
+                                  << Text(expected.At(x, y));
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 void PutBig(Bytes& b, std::size_t at, std::uint32_t v, int bytes) {
