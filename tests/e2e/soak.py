@@ -938,19 +938,29 @@ class Soak:
             raise Failure("no %s dialog" % what)
         return dialog
 
+    def type_path(self, text):
+        """A path typed into a file dialog's name field a folder at a time: each "/" opens
+        the field's completion list, which on a loaded machine took the next keys."""
+        parts = text.split("/")
+        for n, part in enumerate(parts):
+            if part:
+                self.screen.type_text(part)
+            if n + 1 < len(parts):
+                self.screen.key("slash")
+                time.sleep(0.15 * self.scale)
+
     def type_into_dialog(self, dialog, text):
         """A file name typed into the dialog's name field and taken with Return; a second
-        Return when the first only closed the field's completion list. On a loaded
-        machine the field's completion can take typed keys ("/" among them); the dialog
-        then names a file that does not exist in a box of its own title, which is
-        answered, and the name is typed again over the field's text."""
+        Return when the first only closed the field's completion list. When keys were
+        lost all the same, the dialog names a file that does not exist in a box of its
+        own title, which is answered, and the name is typed again over the field's text."""
         title = self.screen.window_name(dialog)
         for attempt in (1, 2):
             time.sleep(0.2 * self.scale)
             self.answer_boxes(self.allowed_boxes(), under=dialog)
             if attempt > 1:
                 self.screen.key("ctrl+a")
-            self.screen.type_text(text)
+            self.type_path(text)
             time.sleep(0.2 * self.scale)
             self.screen.key("Return")
             if self.gone(dialog, 1.5):
