@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <chrono>
+#include <exception>
 #include <limits>
 #include <thread>
 
@@ -228,11 +229,14 @@ void Navigator::Timer1Timer() {
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
         state_.activeView != 0)
         return;
-    // A picture that cannot be read stops nothing here; the report comes afterwards.
-    struct StopAtCover {
+    // Turning stops at a cover, and at a picture that cannot be read: its report comes
+    // afterwards, and every later tick would fail on the same spread and report it again,
+    // a box a tick for as long as the timer ran.
+    struct StopAtCoverOrFailure {
         Navigator& n;
-        ~StopAtCover() {
-            if (!n.state_.page.IsSpreadOpen())
+        const int failing = std::uncaught_exceptions();
+        ~StopAtCoverOrFailure() {
+            if (!n.state_.page.IsSpreadOpen() || std::uncaught_exceptions() > failing)
                 n.timer_.stop();
         }
     } stop{*this};

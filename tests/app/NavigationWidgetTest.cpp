@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -197,6 +198,30 @@ TEST_F(NavigationWidgetTest, AutoTurnWaitsWhileABoxOrTheContentsPageIsShown) {
         EXPECT_EQ(Page(), 3);
         form_->Nav().msiAutoStopClick();
     }
+}
+
+// A tick that reached a picture that cannot be read reported it, and every later tick
+// failed on the same spread and reported it again: turning stops at the failure.
+TEST_F(NavigationWidgetTest, AutoTurnStopsAtAPictureThatCannotBeRead) {
+    Album(4, 0, 0);
+    // The album's folder of our own, its third picture cut short.
+    const QString folder = dir_.path() + QStringLiteral("/album/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (int i = 1; i <= 4; ++i) {
+        const QString name = QStringLiteral("IMG%1.JPG").arg(i, 3, 10, QLatin1Char('0'));
+        QFile sample(QStringLiteral(FOLIVEX_SAMPLE_DIR "/") + name);
+        ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+        QFile copy(folder + name);
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+        copy.write(i == 3 ? sample.read(600) : sample.readAll());
+    }
+    form_->State().pictureFolder = folder.toStdString();
+    Open(1);
+    form_->State().acInterval = 1;
+    form_->Nav().msiRAutoChangeClick();
+    ASSERT_TRUE(form_->Nav().AutoTurning());
+    EXPECT_ANY_THROW(form_->Nav().Timer1Timer());
+    EXPECT_FALSE(form_->Nav().AutoTurning());
 }
 
 TEST_F(NavigationWidgetTest, AnIntervalOfZeroNeverFires) {
