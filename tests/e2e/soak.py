@@ -1191,6 +1191,11 @@ class Soak:
         if self.proc.poll() is not None:
             raise Failure("the program ended with %r" % self.proc.returncode)
         self.probe()
+        # The probe's resize draws the spread again; one that cannot be read reports it
+        # again, and its box is answered here, not left over the next step.
+        time.sleep(0.1 * self.scale)
+        if self.answer_boxes(self.allowed_boxes()):
+            self.focus()
         self.samples.append((self.step_no,) + sample(self.proc.pid))
 
     def check_display(self):
