@@ -11,6 +11,9 @@
 #include <QAction>
 #include <QDesktopServices>
 
+#include <filesystem>
+#include <system_error>
+
 namespace folivex {
 
 namespace {
@@ -116,9 +119,15 @@ AlbumReadOutcome AlbumFileCommands::LoadAlbumFile(const std::string& path) {
 void AlbumFileCommands::msiAJVOpenClick() {
     const std::string current =
         ini_ ? ini_->ReadString("Folder", "CurrentFolder", places_.dataFolder) : places_.dataFolder;
+    // "CurrentFolder" also takes the folder pictures were last added from, which has no
+    // "AJVs" of its own: the dialog then starts in the program's album folder, where the
+    // albums are saved, not wherever the toolkit falls back to.
+    std::string start = WithTrailingSlash(current) + "AJVs";
+    std::error_code missing;
+    if (!std::filesystem::is_directory(start, missing))
+        start = places_.dataFolder + "AJVs";
     const QString chosen = AppDialogs().OpenFile(
-        Q(WithTrailingSlash(current) + "AJVs"),
-        window_.openArchive ? albumtext::kAlbumOrArchiveFilter : albumtext::kAlbumFilter);
+        Q(start), window_.openArchive ? albumtext::kAlbumOrArchiveFilter : albumtext::kAlbumFilter);
     const bool archive =
         !chosen.isEmpty() && window_.openArchive && window_.openArchive(chosen.toStdString());
     if (!chosen.isEmpty() && !archive)

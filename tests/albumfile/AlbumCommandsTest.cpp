@@ -1,6 +1,7 @@
 // The album-file commands: loading into album viewing mode, closing, the save command
 // with its dialog, questions, launchers and messages, and the two small commands.
 #include "albumfile/AlbumCommands.h"
+#include "core/IniFile.h"
 
 #include "core/Error.h"
 #include "core/TextCodec.h"
@@ -146,6 +147,33 @@ TEST_F(Fixture, OpenCommandShowsTheCoverEvenWhenCancelled) {
     EXPECT_EQ(state.page.currentPage, 0);
     EXPECT_EQ(state.activeView, -1);
     EXPECT_EQ(viewPages, 1);
+}
+
+// The open dialog starts in "CurrentFolder" + "AJVs"; adding pictures stores their folder
+// there, which has none, and the dialog then starts in the program's album folder.
+TEST_F(Fixture, OpenDialogStartsInAnAlbumFolderThatExists) {
+    const std::string pictures = (dir / "pictures").string(), other = (dir / "other").string();
+    fs::create_directories(pictures);
+    fs::create_directories(other + "/AJVs");
+    IniFile ini((dir / "Folmo.INI").string());
+    AlbumFileCommands open(state, this->pictures, settings, &ini,
+                           AlbumPlaces{"/opt/folivex/folivex", Data()}, AlbumWindow{},
+                           AlbumTextureHooks{});
+    const struct {
+        std::string current, start;
+    } cases[] = {
+        {"", Data() + "AJVs"}, // no key: the program's folder
+        {pictures + "/", Data() + "AJVs"},
+        {other + "/", other + "/AJVs"},
+    };
+    for (const auto& c : cases) {
+        if (!c.current.empty())
+            ini.WriteString("Folder", "CurrentFolder", c.current);
+        open.msiAJVOpenClick();
+        EXPECT_EQ(dialogs.shown.back().text,
+                  QString::fromStdString(c.start + "|設定ﾌｧｲﾙ(*.ajv)|*.ajv"))
+            << c.current;
+    }
 }
 
 TEST_F(Fixture, SaveWithProposedNameWritesTheAlbumAndReports) {
