@@ -60,15 +60,18 @@ class Skip(Exception):
     """The step cannot be done in the state the window is in; nothing was sent."""
 
 
+def sanitized(exe):
+    if not exe or not os.path.isfile(exe):
+        return False
+    with open(exe, "rb") as f:
+        return b"__asan_init" in f.read()
+
+
 def time_scale(exe=None):
     value = os.environ.get("FOLIVEX_E2E_TIME_SCALE")
     if value:
         return max(1.0, float(value))
-    if exe and os.path.isfile(exe):
-        with open(exe, "rb") as f:
-            if b"__asan_init" in f.read():
-                return 4.0
-    return 1.0
+    return 4.0 if sanitized(exe) else 1.0
 
 
 # --- The album ------------------------------------------------------------------------
@@ -188,6 +191,10 @@ class Soak:
         os.environ["FOLIVEX_BIN_DIR"] = os.path.abspath(self.bin_dir)
         self.log, self.keep = log, keep
         self.scale = time_scale(os.path.join(self.bin_dir, "folivex"))
+        # Under AddressSanitizer resident memory follows its quarantine of freed blocks
+        # (256 MB) rather than the program's heap, so its growth is reported, not judged:
+        # LeakSanitizer judges leaks at the close.
+        self.judge_memory = not sanitized(os.path.join(self.bin_dir, "folivex"))
         self.samples = []  # (step, rss kB, fds, threads)
         self.counts = {}
         self.skipped = {}
@@ -1234,7 +1241,7 @@ class Soak:
             a, b, rel = g
             self.figures[what] = {"half": a, "end": b, "growth": rel, "peak": max(values),
                                   "first": values[0]}
-            if rel > 0.10 and b - a > floor:
+            if rel > 0.10 and b - a > floor and (what != "rss_kb" or self.judge_memory):
                 raise Failure("%s grew from %d to %d (%.0f%%) over the second half"
                               % (what, a, b, 100 * rel))
 
