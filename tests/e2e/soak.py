@@ -67,11 +67,11 @@ def sanitized(exe):
         return b"__asan_init" in f.read()
 
 
-def time_scale(exe=None):
+def time_scale(asan=False):
     value = os.environ.get("FOLIVEX_E2E_TIME_SCALE")
     if value:
         return max(1.0, float(value))
-    return 4.0 if sanitized(exe) else 1.0
+    return 4.0 if asan else 1.0
 
 
 # --- The album ------------------------------------------------------------------------
@@ -190,11 +190,12 @@ class Soak:
             HERE, "..", "..", "build", "bin")
         os.environ["FOLIVEX_BIN_DIR"] = os.path.abspath(self.bin_dir)
         self.log, self.keep = log, keep
-        self.scale = time_scale(os.path.join(self.bin_dir, "folivex"))
+        asan = sanitized(os.path.join(self.bin_dir, "folivex"))
+        self.scale = time_scale(asan)
         # Under AddressSanitizer resident memory follows its quarantine of freed blocks
         # (256 MB) rather than the program's heap, so its growth is reported, not judged:
         # LeakSanitizer judges leaks at the close.
-        self.judge_memory = not sanitized(os.path.join(self.bin_dir, "folivex"))
+        self.judge_memory = not asan
         self.samples = []  # (step, rss kB, fds, threads)
         self.counts = {}
         self.skipped = {}
@@ -972,45 +973,19 @@ class Soak:
             raise Failure("no %s dialog" % what)
         return dialog
 
-    def type_path(self, text):
-        """A path typed into a file dialog's name field a folder at a time: each "/" opens
-        the field's completion list, which on a loaded machine took the next keys."""
-        parts = text.split("/")
-        for n, part in enumerate(parts):
-            if part:
-                self.screen.type_text(part)
-            if n + 1 < len(parts):
-                self.screen.key("slash")
-                time.sleep(0.15 * self.scale)
-
     def type_into_dialog(self, dialog, text):
         """A file name typed into the dialog's name field and taken with Return; a second
-        Return when the first only closed the field's completion list. When keys were
-        lost all the same, the dialog names a file that does not exist in a box of its
-        own title, which is answered, and the name is typed again over the field's text."""
-        title = self.screen.window_name(dialog)
-        for attempt in (1, 2):
-            time.sleep(0.2 * self.scale)
-            self.answer_boxes(self.allowed_boxes(), under=dialog)
-            if attempt > 1:
-                self.screen.key("ctrl+a")
-            self.type_path(text)
-            time.sleep(0.2 * self.scale)
-            self.screen.key("Return")
-            if self.gone(dialog, 1.5):
-                return
-            complaint = [w for w, n in self.others() if w != dialog and n == title]
-            if complaint and attempt == 1:
-                self.answer(complaint[0], "Return")
-                self.gone(complaint[0])
-                self.notes.append("%d %s: file name typed again" % (self.step_no,
-                                                                    self.step_name))
-                continue
+        Return when the first only closed the field's completion list."""
+        time.sleep(0.2 * self.scale)
+        self.answer_boxes(self.allowed_boxes(), under=dialog)
+        self.screen.type_text(text)
+        time.sleep(0.2 * self.scale)
+        self.screen.key("Return")
+        if not self.gone(dialog, 1.5):
             self.answer_boxes(self.allowed_boxes(), under=dialog)
             self.screen.key("Return")
-            if self.gone(dialog, 5.0):
-                return
-            raise Failure("the file dialog stays open after %r: %r" % (text, self.others()))
+            if not self.gone(dialog, 5.0):
+                raise Failure("the file dialog stays open after %r: %r" % (text, self.others()))
 
     def opened(self, target):
         self.auto = False
