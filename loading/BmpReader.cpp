@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 
 namespace folivex {
 
@@ -174,31 +175,56 @@ void Put(Bitmap24& out, std::int64_t x, std::int64_t y, Color c) {
     p[2] = c.r;
 }
 
-void DecodeRow(const Layout& l, const std::uint8_t* src, Bitmap24& out, std::int64_t y) {
+// Every index a pixel of 8 bits or fewer can hold; those past the stored table are colour
+// 0 (black), as PaletteColor answers.
+using FullPalette = std::array<Color, 256>;
+
+FullPalette SpreadPalette(const Layout& l) {
+    FullPalette table{};
+    std::copy_n(l.palette.begin(), std::min(l.palette.size(), table.size()), table.begin());
+    return table;
+}
+
+// One row into the page picture. A case per depth, each a loop of its own: the loops run
+// for every pixel of a plug-in's picture, so nothing is decided inside them.
+void DecodeRow(const Layout& l, const FullPalette& palette, const std::uint8_t* src, Bitmap24& out,
+               std::int64_t y) {
+    std::uint8_t* dst = out.row(int(y));
+    const auto put = [&dst](Color c) {
+        dst[0] = c.b;
+        dst[1] = c.g;
+        dst[2] = c.r;
+        dst += 3;
+    };
+    const std::int64_t w = l.width;
+    switch (l.bitCount) {
+    case 24: // stored as the page picture holds it: blue, green, red
+        std::memcpy(dst, src, std::size_t(w) * 3);
+        return;
+    case 8:
+        for (std::int64_t x = 0; x < w; ++x)
+            put(palette[src[x]]);
+        return;
+    case 4:
+        for (std::int64_t x = 0; x < w; ++x)
+            put(palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF]);
+        return;
+    case 1:
+        for (std::int64_t x = 0; x < w; ++x)
+            put(palette[(src[x / 8] >> (7 - x % 8)) & 1]);
+        return;
+    default:
+        break;
+    }
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
-    for (std::int64_t x = 0; x < l.width; ++x) {
-        switch (l.bitCount) {
-        case 1:
-            Put(out, x, y, PaletteColor(l, (src[x / 8] >> (7 - x % 8)) & 1));
-            break;
-        case 4:
-            Put(out, x, y, PaletteColor(l, (src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF));
-            break;
-        case 8:
-            Put(out, x, y, PaletteColor(l, src[x]));
-            break;
-        case 24:
-            Put(out, x, y, Color{src[x * 3], src[x * 3 + 1], src[x * 3 + 2]});
-            break;
-        default: {
-            const std::uint8_t* p = src + x * (l.bitCount / 8);
-            std::uint32_t v = l.bitCount == 16
-                                  ? std::uint32_t(p[0] | p[1] << 8)
-                                  : std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                                        std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-            Put(out, x, y, Color{blue.Of(v), green.Of(v), red.Of(v)});
-        }
-        }
+    const std::int64_t bytes = l.bitCount / 8;
+    for (std::int64_t x = 0; x < w; ++x) {
+        const std::uint8_t* p = src + x * bytes;
+        const std::uint32_t v = bytes == 2
+                                    ? std::uint32_t(p[0] | p[1] << 8)
+                                    : std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                                          std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+        put(Color{blue.Of(v), green.Of(v), red.Of(v)});
     }
 }
 
@@ -212,8 +238,9 @@ void DecodeUncompressed(const Bytes& in, const Layout& l, Bitmap24& out) {
     // In a file the last row may lack its padding; every pixel byte must be there.
     in.Need(l.pixelOffset,
             stride * std::uint64_t(l.height - 1) + (l.paddedLastRow ? stride : rowBytes));
+    const FullPalette palette = SpreadPalette(l);
     for (std::int64_t r = 0; r < l.height; ++r)
-        DecodeRow(l, in.at(l.pixelOffset + std::uint64_t(r) * stride, rowBytes), out,
+        DecodeRow(l, palette, in.at(l.pixelOffset + std::uint64_t(r) * stride, rowBytes), out,
                   OutputRow(l, r));
 }
 

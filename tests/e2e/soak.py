@@ -26,7 +26,6 @@ import json
 import os
 import random
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -39,7 +38,7 @@ sys.path.insert(0, HERE)
 from PIL import Image, ImageChops, ImageFilter  # noqa: E402
 
 import harness  # noqa: E402
-from harness import (COLOURS, PICTURES, Program, Screen, Window, XServer,  # noqa: E402
+from harness import (PICTURES, Program, Screen, Window, XServer,  # noqa: E402
                      read_album, solid_boxes, stop_process, wait_until, write_ini)
 import test_comments  # noqa: E402,F401  (adds Window.search_down)
 
@@ -1038,16 +1037,15 @@ class Soak:
             tools = self.toolbar() if rng.random() < 0.5 else None
         except Skip:
             tools = None
-        if tools:
-            self.screen.click(*tools["環境設定"])
-        elif self.page == "view":
-            self.menu("e", "c")
-        else:
+        if not tools and self.page != "view":
             raise Skip("the options are reached from the view page's menu")
-        dialog = self.wait_other({"環境設定"}, 5.0)
-        if not dialog:
-            raise Failure("no options dialog (%s); open: %r"
-                          % ("toolbar" if tools else "menu", self.others()))
+        def issue():
+            if tools:
+                self.screen.click(*tools["環境設定"])
+            else:
+                self.menu("e", "c")
+        dialog = self.command(issue, {"環境設定"},
+                              "options dialog (%s)" % ("toolbar" if tools else "menu"))
         time.sleep(0.2 * self.scale)
         self.answer(dialog[0], rng.choice(["Escape", "Return"]))
         if not self.gone(dialog[0], 8.0):
@@ -1056,10 +1054,8 @@ class Soak:
 
     def s_title(self, rng):
         tools = self.toolbar()
-        self.screen.click(*tools["タイトル"])
-        dialog = self.wait_other({"タイトルの変更"}, 5.0)
-        if not dialog:
-            raise Failure("no title box")
+        dialog = self.command(lambda: self.screen.click(*tools["タイトル"]), {"タイトルの変更"},
+                              "title box")
         time.sleep(0.1 * self.scale)
         if rng.random() < 0.5:
             self.answer(dialog[0], "Escape")
@@ -1082,10 +1078,7 @@ class Soak:
         self.tools = None
 
     def s_version(self, rng):
-        self.menu("h", "v")
-        dialog = self.wait_other({"バージョン情報"}, 5.0)
-        if not dialog:
-            raise Failure("no version box")
+        dialog = self.command(lambda: self.menu("h", "v"), {"バージョン情報"}, "version box")
         self.answer(dialog[0], "Return")
         if not self.gone(dialog[0]):
             raise Failure("the version box stays open")
