@@ -468,32 +468,36 @@ static uint8_t rgba_on_white(const Direct* d, uint8_t c, uint8_t a) {
     return spi_on_white(c, a, SPI_ALPHA_PREMULTIPLIED);
 }
 
-/* A run of count stored pixels of all samples, from (x, y), into the bitmap. */
+/* A run of count stored pixels of all samples, from (x, y), into the bitmap: a loop per
+ * kind, since this runs for every pixel. */
 static void put_contig(Direct* d, const uint8_t* in, uint32_t x, uint32_t y, uint32_t count) {
     unsigned char* out = upright_at(d, x, y);
     const ptrdiff_t step = d->step;
-    for (uint32_t i = 0; i < count; ++i, out += step) {
-        switch (d->kind) {
-        case kGrey:
-            out[0] = out[1] = out[2] = high8(in, d->bytes);
-            in += d->bytes;
-            break;
-        case kGreyInverted:
-            out[0] = out[1] = out[2] = (uint8_t)(255 - high8(in, d->bytes));
-            in += d->bytes;
-            break;
-        case kPalette:
-            out[0] = d->palette[*in][2], out[1] = d->palette[*in][1];
-            out[2] = d->palette[*in][0], ++in;
-            break;
-        case kRgb:
-            out[0] = in[2], out[1] = in[1], out[2] = in[0], in += 3;
-            break;
-        default:
+    const int bytes = d->bytes;
+    uint32_t i;
+    switch (d->kind) {
+    case kGrey:
+        for (i = 0; i < count; ++i, out += step, in += bytes)
+            out[0] = out[1] = out[2] = high8(in, bytes);
+        break;
+    case kGreyInverted:
+        for (i = 0; i < count; ++i, out += step, in += bytes)
+            out[0] = out[1] = out[2] = (uint8_t)(255 - high8(in, bytes));
+        break;
+    case kPalette:
+        for (i = 0; i < count; ++i, out += step, ++in)
+            out[0] = d->palette[*in][2], out[1] = d->palette[*in][1], out[2] = d->palette[*in][0];
+        break;
+    case kRgb:
+        for (i = 0; i < count; ++i, out += step, in += 3)
+            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        break;
+    default:
+        for (i = 0; i < count; ++i, out += step, in += 4) {
             out[0] = rgba_on_white(d, in[2], in[3]), out[1] = rgba_on_white(d, in[1], in[3]);
-            out[2] = rgba_on_white(d, in[0], in[3]), in += 4;
-            break;
+            out[2] = rgba_on_white(d, in[0], in[3]);
         }
+        break;
     }
 }
 
