@@ -4,7 +4,6 @@
 #include "ui/Dialogs.h"
 
 #include <QFont>
-#include <QStringList>
 
 namespace folivex {
 
@@ -29,46 +28,8 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-namespace {
-
-// The error box runs an event loop, and what fails while it is open (a resize that redraws
-// the broken spread, a queued command) reported again on top of it: boxes piled up, one per
-// resize, and a key answered the top one only. A report that comes while a box is open
-// waits for it to close, and the text already shown or waiting is not shown again.
-struct OpenErrorBox {
-    bool open = false;
-    QString shown;
-    QStringList waiting;
-};
-
-OpenErrorBox& ErrorBoxState() {
-    static OpenErrorBox state;
-    return state;
-}
-
-} // namespace
-
 void Application::ReportError(const std::exception& e) {
-    OpenErrorBox& box = ErrorBoxState();
-    const QString text = QString::fromUtf8(e.what());
-    if (box.open) {
-        if (text != box.shown && !box.waiting.contains(text))
-            box.waiting.append(text);
-        return;
-    }
-    struct Closed {
-        OpenErrorBox& box;
-        ~Closed() {
-            box.open = false;
-            box.waiting.clear();
-        }
-    } closed{box};
-    box.open = true;
-    for (box.shown = text;; box.shown = box.waiting.takeFirst()) {
-        AppDialogs().ErrorBox(box.shown);
-        if (box.waiting.isEmpty())
-            break;
-    }
+    ShowErrorBox(QString::fromUtf8(e.what()));
 }
 
 } // namespace folivex

@@ -258,7 +258,7 @@ void ContentsPage::ReportArchiveListing(const PictureListing& listing) {
     if (listing.encrypted)
         AppDialogs().Warning(QString::fromStdString(FormatMessage(msg::kArchivePassword, archive)));
     if (!listing.failure.empty())
-        AppDialogs().ErrorBox(QString::fromStdString(listing.failure));
+        ShowErrorBox(QString::fromStdString(listing.failure));
 }
 
 bool ContentsPage::RefuseForArchive(std::string_view warning) {
@@ -424,7 +424,7 @@ void ContentsPage::ReportPaintError(const std::string& path, const QString& mess
         if (hooks_.paintError)
             hooks_.paintError(message);
         else
-            AppDialogs().ErrorBox(message);
+            ShowErrorBox(message);
     });
 }
 

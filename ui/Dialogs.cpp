@@ -43,6 +43,43 @@ void SetAppDialogs(Dialogs* dialogs) {
     g_dialogs = dialogs;
 }
 
+namespace {
+
+struct OpenErrorBox {
+    bool open = false;
+    QString shown;
+    QStringList waiting;
+};
+
+OpenErrorBox& ErrorBoxState() {
+    static OpenErrorBox state;
+    return state;
+}
+
+} // namespace
+
+void ShowErrorBox(const QString& text) {
+    OpenErrorBox& box = ErrorBoxState();
+    if (box.open) {
+        if (text != box.shown && !box.waiting.contains(text))
+            box.waiting.append(text);
+        return;
+    }
+    struct Closed {
+        OpenErrorBox& box;
+        ~Closed() {
+            box.open = false;
+            box.waiting.clear();
+        }
+    } closed{box};
+    box.open = true;
+    for (box.shown = text;; box.shown = box.waiting.takeFirst()) {
+        AppDialogs().ErrorBox(box.shown);
+        if (box.waiting.isEmpty())
+            break;
+    }
+}
+
 QString ToQtFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;

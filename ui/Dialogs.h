@@ -40,6 +40,12 @@ public:
 Dialogs& AppDialogs();
 void SetAppDialogs(Dialogs* dialogs);
 
+// The one way an error reaches the screen. A box runs an event loop, and what fails while
+// it is open (a resize that redraws a broken spread, a thumbnail painted, a queued command)
+// would open its box on top, one per event: such a report waits for the open box to close,
+// and a text already shown or waiting is not shown again.
+void ShowErrorBox(const QString& text);
+
 // Turns a "name|pattern|name|pattern" filter into Qt's "name (pattern);;..." form.
 QString ToQtFilter(const QString& filter);
 

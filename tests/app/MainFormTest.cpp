@@ -97,8 +97,9 @@ TEST_F(MainFormTest, ToolbarCaptionsFollowTheToggles) {
 }
 
 // A box runs an event loop; what failed while it was open (a resize redrawing the broken
-// spread) opened its box on top, one per resize. Such reports wait for the box, and a
-// text already shown or waiting is not shown again.
+// spread, a broken thumbnail painted on the contents page) opened its box on top. Such
+// reports wait for the box, whichever path they come by, and a text already shown or
+// waiting is not shown again.
 TEST(ErrorBoxTest, AReportWhileTheBoxIsOpenWaitsForItAndIsNotRepeated) {
     struct Reentering : ScriptedDialogs {
         int depth = 0, deepest = 0;
@@ -111,8 +112,10 @@ TEST(ErrorBoxTest, AReportWhileTheBoxIsOpenWaitsForItAndIsNotRepeated) {
             } inside(*this);
             if (shown.size() > 1)
                 return;
-            for (const char* again : {"JPEG ｴﾗｰ #120", "JPEG ｴﾗｰ #120", "other", "other"})
-                Application::ReportError(std::runtime_error(again));
+            for (const char* again : {"JPEG ｴﾗｰ #120", "JPEG ｴﾗｰ #120", "other", "other"}) {
+                Application::ReportError(std::runtime_error(again)); // a failed command
+                ShowErrorBox(QString::fromUtf8(again));              // a thumbnail's paint
+            }
         }
     } dialogs;
     SetAppDialogs(&dialogs);

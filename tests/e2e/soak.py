@@ -1133,7 +1133,8 @@ class Soak:
                 self.counts[name] = self.counts.get(name, 0) + 1
                 self.after_step()
                 if self.verbose:
-                    self.log("%d %s %.2f s" % (n, name, time.monotonic() - t0))
+                    self.log("%d %s %.2f s, %r" % (n, name, time.monotonic() - t0,
+                                                   self.screen.window_name(self.main())))
                 if n % 10 == 0:
                     self.check_display()
                 if n % 50 == 0:
