@@ -165,6 +165,12 @@ def growth(values):
     return a, b, (b - a) / a if a else 0.0
 
 
+def comment_cell(rgb):
+    """A comment cell's colour: white, or the selection's blue."""
+    r, g, b = rgb[:3]
+    return min(r, g, b) > 200 or (r < 90 and 110 <= g <= 170 and b > 170)
+
+
 def tree_listing(top, skip=()):
     out = {}
     for root, dirs, files in os.walk(top):
@@ -536,13 +542,18 @@ class Soak:
             found = solid_boxes(shot, min_pixels=300)
             return found or None
         found = self.wait(rows, timeout) or {}
+        shot = self.screen.screenshot()
         out = {}
         for colour, (l, t, r, b) in found.items():
             if r - l > THUMBNAIL + 2 or b - t > THUMBNAIL + 2:
                 continue  # a page of the book, not a thumbnail
-            out[names[colour]] = (l + x + THUMBNAIL + NAME_COLUMN + 80, y + (t + b) // 2,
-                                  (l + x, t + y, r + x, b + y))
-        return {n: v for n, v in out.items() if v[0] < x + w - 30 and v[1] < y + h - 40}
+            cx, cy = l + x + THUMBNAIL + NAME_COLUMN + 24, y + (t + b) // 2
+            # The comment cell must be in view (looked at below its text): a click right of
+            # a narrow grid lands on the background, and the typing then goes to the folder
+            # tree, whose search by first letters opens another folder.
+            if cx < x + w - 30 and cy < y + h - 40 and comment_cell(shot.getpixel((cx, cy + 10))):
+                out[names[colour]] = (cx, cy, (l + x, t + y, r + x, b + y))
+        return out
 
     # -- the steps
     def s_turn_key(self, rng):
