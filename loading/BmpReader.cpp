@@ -176,13 +176,41 @@ void Put(Bitmap24& out, std::int64_t x, std::int64_t y, Color c) {
 }
 
 // Every index a pixel of 8 bits or fewer can hold; those past the stored table are colour
-// 0 (black), as PaletteColor answers.
-using FullPalette = std::array<Color, 256>;
+// 0 (black), as PaletteColor answers. `packed` holds each colour as the four bytes blue,
+// green, red, 0 in memory order, on a little-endian machine.
+struct FullPalette {
+    std::array<Color, 256> colors{};
+    std::array<std::uint32_t, 256> packed{};
+
+    const Color& operator[](std::size_t i) const { return colors[i]; }
+};
 
 FullPalette SpreadPalette(const Layout& l) {
-    FullPalette table{};
-    std::copy_n(l.palette.begin(), std::min(l.palette.size(), table.size()), table.begin());
+    FullPalette table;
+    std::copy_n(l.palette.begin(), std::min(l.palette.size(), table.colors.size()),
+                table.colors.begin());
+    for (std::size_t i = 0; i < table.packed.size(); ++i)
+        table.packed[i] = table.colors[i].b | std::uint32_t(table.colors[i].g) << 8 |
+                          std::uint32_t(table.colors[i].r) << 16;
     return table;
+}
+
+// 8-bit rows are the most common plug-in output (GIF, palette PNG and TIFF): where the
+// machine is little-endian each pixel but the last is one four-byte store, whose fourth
+// byte the next pixel overwrites.
+void PutIndexed8(const FullPalette& palette, const std::uint8_t* src, std::int64_t w,
+                 std::uint8_t* dst) {
+    std::int64_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 1 < w; ++x, dst += 3)
+            std::memcpy(dst, &palette.packed[src[x]], 4);
+    }
+    for (; x < w; ++x, dst += 3) {
+        const Color c = palette[src[x]];
+        dst[0] = c.b;
+        dst[1] = c.g;
+        dst[2] = c.r;
+    }
 }
 
 // One row into the page picture. A case per depth, each a loop of its own: the loops run
@@ -202,8 +230,7 @@ void DecodeRow(const Layout& l, const FullPalette& palette, const std::uint8_t* 
         std::memcpy(dst, src, std::size_t(w) * 3);
         return;
     case 8:
-        for (std::int64_t x = 0; x < w; ++x)
-            put(palette[src[x]]);
+        PutIndexed8(palette, src, w, dst);
         return;
     case 4:
         for (std::int64_t x = 0; x < w; ++x)
