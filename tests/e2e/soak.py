@@ -743,20 +743,30 @@ class Soak:
                 break
         if not hit:
             raise Skip("no selected folder in the tree")
-        self.screen.click(*hit)
 
         def caption(name):
             return lambda: self.screen.window_name(self.main()) == "Folivex - " + name
-        self.screen.key("Down")
-        if not self.wait(caption("other"), 3.0):
+
+        def step_tree(actions, name, what):
+            # A broken row's box that the grid's paint opened takes the key: answered, and
+            # the tree clicked (on the album's row) and keyed again, as a person would.
+            for attempt in (1, 2):
+                for act in actions[attempt - 1]:
+                    act()
+                if self.wait(caption(name), 3.0):
+                    return
+                if attempt == 1 and self.answer_boxes(self.allowed_boxes()):
+                    self.notes.append("%d %s: keyed again after a box"
+                                      % (self.step_no, self.step_name))
+                    continue
+                break
             self.list, self.comments = "other", None
-            raise Failure("the folder tree did not step to the album's neighbour: %r"
-                          % self.screen.window_name(self.main()))
-        self.screen.key("Up")
-        if not self.wait(caption("album"), 3.0):
-            self.list, self.comments = "other", None
-            raise Failure("the folder tree did not step back to the album: %r"
-                          % self.screen.window_name(self.main()))
+            raise Failure("the folder tree did not step %s: %r"
+                          % (what, self.screen.window_name(self.main())))
+        click, down, up = (lambda: self.screen.click(*hit), lambda: self.screen.key("Down"),
+                           lambda: self.screen.key("Up"))
+        step_tree([(click, down), (click, down)], "other", "to the album's neighbour")
+        step_tree([(up,), (click,)], "album", "back to the album")
         self.comments = self.fresh_folder()
 
     def s_type_comment(self, rng):
