@@ -238,6 +238,7 @@ class Soak:
         self.status_bar = True
         self.searching = False
         self.fullscreen = False
+        self.editor_left = None  # the row whose comment editor a typing left open
         self.auto = False
         self.tools = None
         self.tools_at = None
@@ -625,8 +626,19 @@ class Soak:
                          3.0):
             raise Failure("the pop-up menu stays open after %s" % choice)
 
+    def search_shown(self):
+        """The status bar shows the search field and its buttons, not the scroll bar: read
+        off the screen, since a click on "検索" that a box took leaves the mode as it was."""
+        try:
+            self.win().search_down()
+        except AssertionError:
+            return False
+        return True
+
     def s_scroll(self, rng):
         self.to_view()
+        if self.status_bar:
+            self.searching = self.search_shown()
         if not self.status_bar or self.searching:
             raise Skip("no scroll bar")
         try:
@@ -646,6 +658,7 @@ class Soak:
             raise Skip("no status bar")
         win = self.win()
         status = win.status_bar()
+        self.searching = self.search_shown()
         if not self.searching:
             self.screen.click(*status["検索"])
             self.searching = True
@@ -666,6 +679,9 @@ class Soak:
         up = (down[0] + 24, down[1])
         self.screen.click(*rng.choice([down, down, up]))
         self.expect_boxes |= {"情報"}  # not found, or no spread open
+        # Its box, when there is one, is this step's: waited for a moment, so that a slow
+        # one is not left to the next step.
+        self.wait(lambda: any(n == "情報" for _, n in self.others()), 1.0)
 
     def s_tool_mode(self, rng):
         tools = self.toolbar()
@@ -778,13 +794,17 @@ class Soak:
         name = rng.choice(sorted(rows))
         cx, cy, _ = rows[name]
         text = "c%d-%d" % (self.step_no, rng.randint(0, 999))
-        self.type_into_cell(cx, cy, text)
+        # A click into an editor still open puts the caret where it lands, so the text
+        # typed before is selected first, as a person replacing it would.
+        self.type_into_cell(cx, cy, text, select_all=self.editor_left == name)
+        self.editor_left = name
         if rng.random() < 0.5:
             self.screen.key("Return")
+            self.editor_left = None
         if self.comments is not None:
             self.comments[name] = text
 
-    def type_into_cell(self, cx, cy, text):
+    def type_into_cell(self, cx, cy, text, select_all=False):
         """A box that the page's painting opens (a broken picture's thumbnail) takes the
         click or the keys meant for the cell; the box is answered and the cell typed into
         again, which replaces whatever part of the text reached it."""
@@ -794,6 +814,8 @@ class Soak:
             time.sleep(0.1)
             if self.others():
                 continue
+            if select_all:
+                self.screen.key("ctrl+a")
             self.screen.type_text(text)
             time.sleep(0.05)
             if not self.others():
