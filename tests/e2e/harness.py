@@ -647,8 +647,8 @@ def _toolbar_once(self, labels, geometry):
     x, y, w, h = geometry
     shot = self.screen.screenshot()
     px = shot.load()
-    top, _ = _texture_rows(self, shot)
-    y0, y1 = y + MENU_BAR_H, top - 1
+    y0 = y + MENU_BAR_H
+    y1 = _toolbar_bottom(px, x + 1, y0, y + h)
     if y1 - y0 < 12:
         raise AssertionError("no toolbar between the menu bar and the book: rows %d-%d"
                              % (y0, y1))
@@ -668,6 +668,20 @@ def _toolbar_once(self, labels, geometry):
     buttons = [(a, b) for a, b in clusters if b - a >= 9]
     found = labelled(buttons, labels, "toolbar")
     return {k: ((a + b) // 2, (y0 + y1) // 2) for k, (a, b) in found.items()}
+
+
+def _toolbar_bottom(px, col, y0, y_end):
+    """The last row of the toolbar area: its background is a light grey gradient with grey
+    lines between rows of bars, down to the client area's texture or the book's white
+    paper. (The texture's first row is no guide: a window narrower than the book shows
+    paper at both edges, and its texture only further down.)"""
+    j = y0
+    while j < y_end:
+        r, g, b = px[col, j][:3]
+        if not (r == g == b and 170 <= r <= 252):
+            break
+        j += 1
+    return j - 1
 
 
 def _status_bar(self):
