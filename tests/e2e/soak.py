@@ -1063,6 +1063,13 @@ class Soak:
                 lambda: not self.screen.window_name(self.main()).startswith(ALBUM_MODE), 8.0):
             raise Failure("still in album mode after opening %s" % target)
 
+    def answer_error_boxes(self):
+        for w, name in self.others():
+            if name == "ｴﾗｰ":
+                self.answer(w, "Return")
+                self.gone(w)
+                self.error_boxes += 1
+
     def s_second_start(self, rng):
         kind = rng.choice(["folder", "archive", "picture", "album", "nothing"])
         if kind == "album" and not self.saved:
@@ -1079,11 +1086,8 @@ class Soak:
         end = time.monotonic() + 30 * self.scale
         while second.poll() is None and time.monotonic() < end:
             # A forwarded album waits for the cover; a box shown meanwhile is answered.
-            for w, name in self.others():
-                if name == "ｴﾗｰ" and self.broken_listed():
-                    self.answer(w, "Return")
-                    self.gone(w)
-                    self.error_boxes += 1
+            if self.broken_listed():
+                self.answer_error_boxes()
             time.sleep(0.1)
         if second.poll() is None:
             stop_process(second)
@@ -1094,11 +1098,7 @@ class Soak:
             # The old list stays on screen until the new one is read, and a broken row
             # painted meanwhile is reported; a second report waits for the first box.
             time.sleep(0.2 * self.scale)
-            for w, name in self.others():
-                if name == "ｴﾗｰ":
-                    self.answer(w, "Return")
-                    self.gone(w)
-                    self.error_boxes += 1
+            self.answer_error_boxes()
         if target:
             self.opened(target)
 
