@@ -814,11 +814,7 @@ class Soak:
         click or the keys meant for the cell; the box is answered and the cell typed into
         again, which replaces whatever part of the text reached it."""
         for _ in range(3):
-            self.answer_boxes(self.allowed_boxes())
-            self.screen.click(cx, cy)
-            time.sleep(0.1)
-            if self.others():
-                continue
+            self.click_row(cx, cy)
             if select_all:
                 self.screen.key("ctrl+a")
             self.screen.type_text(text)
@@ -1086,7 +1082,7 @@ class Soak:
         end = time.monotonic() + 30 * self.scale
         while second.poll() is None and time.monotonic() < end:
             # A forwarded album waits for the cover; a box shown meanwhile is answered.
-            if self.broken_listed():
+            if broken_before:
                 self.answer_error_boxes()
             time.sleep(0.1)
         if second.poll() is None:
